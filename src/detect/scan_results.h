@@ -1,0 +1,31 @@
+#pragma once
+// What the conflict scan finds: every running process, and each detected catalogue key
+// with the paths that gave it away.
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+struct ModuleInfo {
+    std::wstring path;         // as the module snapshot reports it, letter case unchanged
+    std::uint64_t baseAddress = 0;
+    std::uint64_t size = 0;
+};
+
+struct RunningProcess {
+    std::wstring fileName;
+    std::wstring fileNameLower;
+    std::wstring imagePath;
+    std::wstring imagePathLower;
+    std::uint32_t processId = 0;
+    std::vector<ModuleInfo> modules;  // only for module-scanned processes
+};
+
+// Keyed by the lower-case file name; of several processes with one name, the one
+// enumerated last.
+using RunningProcesses = std::map<std::wstring, RunningProcess>;
+
+// Catalogue key -> sorted found paths (module paths, or a process image path).
+using DetectedApp = std::set<std::wstring>;
+using DetectedApps = std::map<std::wstring, DetectedApp>;
