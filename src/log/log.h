@@ -3,9 +3,15 @@
 // them, so these calls normally format and write nothing.
 #include <string>
 
+#if defined(__GNUC__)
+#define SYSPROBE_PRINTF_FORMAT __attribute__((format(printf, 1, 2)))
+#else
+#define SYSPROBE_PRINTF_FORMAT
+#endif
+
 // printf-style; act only at log level 1 (LogInfo) or 2 (LogDebug) and above.
-void LogInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void LogDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogInfo(const char* format, ...) SYSPROBE_PRINTF_FORMAT;
+void LogDebug(const char* format, ...) SYSPROBE_PRINTF_FORMAT;
 
 // Appends one message, prefixed with the UTC time and the thread id, to "log.txt" in the
 // current directory. At most 256001 messages are appended per process.
