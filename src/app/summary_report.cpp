@@ -1,0 +1,63 @@
+#include "app/summary_report.h"
+
+#include "knowledge/hint_expansion.h"
+
+bool IsVistoraRunning(const RunningProcesses& processes) {
+    return processes.count(L"vistora32.exe") != 0 || processes.count(L"vistora64.exe") != 0;
+}
+
+std::vector<RichTextPiece> OpeningPieces(bool vistoraRunning) {
+    std::vector<RichTextPiece> pieces;
+    if (!vistoraRunning) {
+        pieces.push_back({kRed, 1.0f,
+                          L"\nPlease run Vistora before running this tool to get better results!\n"});
+    }
+    pieces.push_back({0, 1.0f, L"\n*** Please share the log from the button 'Save Full Log' ***\n"});
+    return pieces;
+}
+
+std::vector<RichTextPiece> NothingFoundPieces() {
+    return {{0, 1.0f,
+             L"\nPlease click on 'Open FAQ' below if you are experiencing any issues with Vistora.\n\n"
+             L"The log you can save below contains additional information about the PC.\n\n"
+             L"***Please make sure to share it with us if you experience problems.***\n"}};
+}
+
+std::vector<RichTextPiece> DetailPieces(const ApplicationState& state, bool viewMore) {
+    std::vector<RichTextPiece> pieces;
+    const std::int64_t months = state.steamAgeDays / 30;
+    if (state.steamOutdated) {
+        pieces.push_back({0, 1.0f, L"\nSteam outdated\n"});
+        pieces.push_back({0, kBodySize,
+                          L"It looks like your Steam client is over " + std::to_wstring(months) +
+                              L" months old and possibly out of date. Vistora may not work properly "
+                              L"and may not be able to connect to Steam. If you experience such "
+                              L"issues, please update your Steam client or reinstall Steam to fix it."});
+    }
+    if (!state.firewall.hasAccess) {
+        pieces.push_back({0, 1.0f, L"\nMissing Firewall permissions\n"});
+        pieces.push_back({0, kBodySize,
+                          L"If you experience issues trying to pair a mobile device, try fixing the "
+                          L"firewall permissions with the button 'Fix Firewall' below. Refer to the "
+                          L"FAQ if you need more help."});
+    }
+    for (const auto& [key, foundPaths] : state.detectedApps) {
+        const HintEntry* entry = FindHint(key);
+        if (!entry) {
+            pieces.push_back(
+                {kRed, 1.0f, L"Internal error. The hints for this application are missing: " + key + L"\n"});
+            continue;
+        }
+        pieces.push_back({0, 1.0f, L"\n"});
+        pieces.push_back({0, 1.0f, entry->name});
+        pieces.push_back({0, 1.0f, L"\n"});
+        pieces.push_back({0, kBodySize, ExpandHint(*entry)});
+        if (viewMore) {
+            std::wstring paths = L"\n\nLoaded modules found:\n";
+            for (const std::wstring& path : foundPaths) paths += path + L"\n";
+            pieces.push_back({0, kBodySize, paths});
+        }
+        pieces.push_back({0, 1.0f, L"\n"});
+    }
+    return pieces;
+}

@@ -1,0 +1,5 @@
+#pragma once
+// PLACEHOLDER until the firewall branch is merged.
+struct FirewallStatus {
+    bool hasAccess = false;
+};
