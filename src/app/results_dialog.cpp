@@ -1,10 +1,15 @@
 #include "app/results_dialog.h"
 
 #include <richedit.h>
+#include <shellapi.h>
+
+#include <exception>
 
 #include "app/application_state.h"
+#include "app/faq_address.h"
 #include "app/rich_text.h"
 #include "app/summary_report.h"
+#include "locale/locale.h"
 #include "resource_ids.h"
 
 namespace {
@@ -84,8 +89,21 @@ void OnShowDetails(HWND dialog, bool viewMore) {
     if (viewMore) SendMessageW(text, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
+void OpenFaq() {
+    std::wstring localeValue;
+    try {
+        localeValue = LocaleText("var_url_faq");
+    } catch (const std::exception&) {
+        // The current directory could not be read; the built-in address still works.
+    }
+    ShellExecuteW(nullptr, nullptr, FaqAddressToOpen(localeValue).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
 BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
+    case IDC_OPEN_FAQ:
+        OpenFaq();
+        return TRUE;
     case IDC_CLOSE:
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         return TRUE;
