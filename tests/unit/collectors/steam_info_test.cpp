@@ -1,0 +1,103 @@
+#include "collectors/steam_info.h"
+
+#include <ctime>
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "steam_registry.h"
+#include "support/temp_folder.h"
+#include "text/win_handles.h"
+
+namespace {
+
+// A copy of the stand-in client whose last-write time lies the given days (and an hour,
+// so the day boundary is never in doubt) in the past.
+std::filesystem::path InstallSteamClient(const TempFolder& folder, int daysOld) {
+    const std::filesystem::path path = folder / L"steam.exe";
+    std::filesystem::copy_file(STEAM_CLIENT_FIXTURE, path);
+    ULARGE_INTEGER ticks = {};
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    ticks.QuadPart -= (static_cast<ULONGLONG>(daysOld) * 86400 + 3600) * 10000000;
+    const FILETIME written = {ticks.LowPart, ticks.HighPart};
+    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(file);
+    EXPECT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
+    return path;
+}
+
+}  // namespace
+
+using ReadSteamInfoTest = SteamRegistryTest;
+
+TEST_F(ReadSteamInfoTest, ReadsVersionAndAgeOfTheRegisteredClient) {
+    struct Case { int daysOld; bool outdated; };
+    const Case cases[] = {{0, false}, {59, false}, {60, true}, {119, true}};
+    for (const auto& c : cases) {
+        TempFolder folder;
+        SetSteamValue(kSteamKey, L"SteamExe", InstallSteamClient(folder, c.daysOld).wstring());
+        SteamInfo steam;
+        EXPECT_TRUE(ReadSteamInfo(steam)) << c.daysOld;
+        EXPECT_EQ(steam.version, "7.1.2.3");
+        EXPECT_EQ(steam.ageDays, c.daysOld);
+        EXPECT_EQ(IsSteamOutdated(steam.ageDays), c.outdated) << c.daysOld;
+    }
+}
+
+TEST_F(ReadSteamInfoTest, CountsAMissingClientAsWrittenIn1970) {
+    TempFolder folder;
+    SetSteamValue(kSteamKey, L"SteamExe", (folder / L"steam.exe").wstring());
+    SteamInfo steam;
+    EXPECT_FALSE(ReadSteamInfo(steam));
+    EXPECT_EQ(steam.version, "");
+    EXPECT_EQ(steam.ageDays, std::time(nullptr) / 86400);
+    EXPECT_TRUE(IsSteamOutdated(steam.ageDays));
+}
+
+TEST_F(ReadSteamInfoTest, LeavesTheFactsAloneWithoutSteam) {
+    // No key at all, then a key without "SteamExe", then one whose value is not a string.
+    SteamInfo steam{"kept", 5};
+    EXPECT_FALSE(ReadSteamInfo(steam));
+    SetSteamValue(kSteamKey, L"SteamPath", L"C:\\Steam");
+    EXPECT_FALSE(ReadSteamInfo(steam));
+    const DWORD number = 1;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSteamKey, L"SteamExe", REG_DWORD, &number,
+                              sizeof(number)),
+              ERROR_SUCCESS);
+    EXPECT_FALSE(ReadSteamInfo(steam));
+    EXPECT_EQ(steam.version, "kept");
+    EXPECT_EQ(steam.ageDays, 5);
+    EXPECT_FALSE(IsSteamOutdated(SteamInfo{}.ageDays));
+}
+
+TEST(DaysBetween, TruncatesTowardZero) {
+    struct Case { std::int64_t from, to, days; };
+    const Case cases[] = {
+        {0, 86399, 0},
+        {0, 86400, 1},
+        {1000, 1000 + 60 * 86400 - 1, 59},
+        {86400 * 3, 0, -3},
+        {86400 * 3 - 1, 0, -2},  // a clock set back: negative ages truncate toward zero
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DaysBetween(c.from, c.to), c.days) << c.from << " " << c.to;
+    }
+}
+
+TEST(SteamOutdatedText, GivesWholeMonthsOfThirtyDays) {
+    EXPECT_EQ(SteamOutdatedText(60),
+              L"It looks like your Steam client is over 2 months old and possibly out of date. "
+              L"Vistora may not work properly and may not be able to connect to Steam. If you "
+              L"experience such issues, please update your Steam client or reinstall Steam to fix "
+              L"it.");
+    struct Case { std::int64_t days; const wchar_t* months; };
+    const Case cases[] = {{89, L" over 2 months "}, {90, L" over 3 months "},
+                          {20000, L" over 666 months "}};
+    for (const auto& c : cases) {
+        EXPECT_NE(SteamOutdatedText(c.days).find(c.months), std::wstring::npos) << c.days;
+    }
+}
