@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "steam_registry.h"
+#include "support/steam_registry.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
-// Tests that own the Steam key under HKEY_CURRENT_USER. The key starts absent and is
-// removed afterwards; a named mutex keeps test processes that run at the same time in
-// the same prefix from meeting in it.
+// Base for every test that uses the Steam key under HKEY_CURRENT_USER. The key starts
+// absent and is removed afterwards; a named mutex keeps test processes that run at the
+// same time in the same prefix from meeting in it.
 #include <string>
 
 #include <gtest/gtest.h>
