@@ -1,6 +1,7 @@
 #include "collectors/steam_info.h"
 
 #include <ctime>
+#include <fstream>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,22 +12,27 @@
 
 namespace {
 
-// A copy of the stand-in client whose last-write time lies the given days (and an hour,
-// so the day boundary is never in doubt) in the past.
-std::filesystem::path InstallSteamClient(const TempFolder& folder, int daysOld) {
-    const std::filesystem::path path = folder / L"steam.exe";
-    std::filesystem::copy_file(STEAM_CLIENT_FIXTURE, path);
-    ULARGE_INTEGER ticks = {};
+// Moves the file's last-write time the given days (and an hour, so the day boundary is
+// never in doubt) into the past.
+void SetDaysOld(const std::filesystem::path& path, int days) {
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks = {};
     ticks.LowPart = now.dwLowDateTime;
     ticks.HighPart = now.dwHighDateTime;
-    ticks.QuadPart -= (static_cast<ULONGLONG>(daysOld) * 86400 + 3600) * 10000000;
+    ticks.QuadPart -= (static_cast<ULONGLONG>(days) * 86400 + 3600) * 10000000;
     const FILETIME written = {ticks.LowPart, ticks.HighPart};
     const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_TRUE(file);
     EXPECT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
+}
+
+// A copy of the stand-in client, the given days old.
+std::filesystem::path InstallSteamClient(const TempFolder& folder, int daysOld) {
+    const std::filesystem::path path = folder / L"steam.exe";
+    std::filesystem::copy_file(STEAM_CLIENT_FIXTURE, path);
+    SetDaysOld(path, daysOld);
     return path;
 }
 
@@ -61,6 +67,18 @@ TEST_F(ReadSteamInfoTest, CountsAMissingClientAsWrittenIn1970) {
     EXPECT_EQ(steam.version, "");
     EXPECT_EQ(steam.ageDays, std::time(nullptr) / 86400);
     EXPECT_TRUE(IsSteamOutdated(steam.ageDays));
+}
+
+TEST_F(ReadSteamInfoTest, GivesTheAgeOfAClientWithoutVersion) {
+    TempFolder folder;
+    const std::filesystem::path path = folder / L"steam.exe";
+    std::ofstream(path) << "not a program";
+    SetDaysOld(path, 75);
+    SetSteamValue(kSteamKey, L"SteamExe", path.wstring());
+    SteamInfo steam;
+    EXPECT_FALSE(ReadSteamInfo(steam));
+    EXPECT_EQ(steam.version, "");
+    EXPECT_EQ(steam.ageDays, 75);
 }
 
 TEST_F(ReadSteamInfoTest, LeavesTheFactsAloneWithoutSteam) {
