@@ -29,12 +29,15 @@ WindowsSettings ReadWindowsSettings() {
         SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animation, 0) != 0;
     settings.clientAnimation = animation;
 
+    // The size is the build's own (12 bytes in 32-bit builds, 16 in 64-bit ones): a
+    // mismatched size makes the call fail.
     HIGHCONTRASTW highContrast = {};
     highContrast.cbSize = sizeof(highContrast);
     const BOOL highContrastResult =
         SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(highContrast), &highContrast, 0);
     settings.highContrastStatus = highContrastResult == 1;
-    settings.highContrastEnabled = highContrastResult == 1 && (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+    settings.highContrastEnabled =
+        highContrastResult == 1 && (highContrast.dwFlags & HCF_HIGHCONTRASTON);
     if (settings.highContrastEnabled && highContrast.lpszDefaultScheme) {
         settings.highContrastScheme = highContrast.lpszDefaultScheme;
     }

@@ -14,7 +14,9 @@ struct WindowDestroyer {
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-const wchar_t* const kClasses[] = {L"Progman", L"WorkerW", L"workerwide", L"Worker",
+// Class names ignore case, so one process cannot have both "WorkerW" and "workerw": the
+// lower-case one stands for the shell's, and "WorkerWide" for longer names.
+const wchar_t* const kClasses[] = {L"Progman", L"workerw", L"WorkerWide", L"Worker",
                                    L"SysprobeChild"};
 
 class DesktopWindowsTest : public ::testing::Test {
@@ -54,10 +56,10 @@ TEST_F(DesktopWindowsTest, ListsDesktopClassWindowsWithEverythingInside) {
     const auto progman = Create(L"Progman", L"Program Manager", WS_POPUP, -300, -200, 100, 50);
     const auto progmanChild = Create(L"SysprobeChild", longTitle, WS_CHILD, 5, 6, 10, 10,
                                      progman.get());
-    const auto workerW = Create(L"WorkerW", L"", WS_POPUP, 10, 20, 30, 40);
-    const auto workerWChild = Create(L"SysprobeChild", L"one", WS_CHILD, 1, 2, 3, 4, workerW.get());
-    const auto nested = Create(L"SysprobeChild", L"two", WS_CHILD, 0, 0, 2, 2, workerWChild.get());
-    const auto lowerCase = Create(L"workerwide", longTitle, WS_POPUP, -5, 0, 5, 5);
+    const auto workerw = Create(L"workerw", L"", WS_POPUP, 10, 20, 30, 40);
+    const auto workerwChild = Create(L"SysprobeChild", L"one", WS_CHILD, 1, 2, 3, 4, workerw.get());
+    const auto nested = Create(L"SysprobeChild", L"two", WS_CHILD, 0, 0, 2, 2, workerwChild.get());
+    const auto longerName = Create(L"WorkerWide", longTitle, WS_POPUP, -5, 0, 5, 5);
     const auto worker = Create(L"Worker", L"not listed", WS_POPUP, 0, 0, 10, 10);
     const auto workerChild = Create(L"SysprobeChild", L"not listed", WS_CHILD, 0, 0, 1, 1,
                                     worker.get());
@@ -72,15 +74,15 @@ TEST_F(DesktopWindowsTest, ListsDesktopClassWindowsWithEverythingInside) {
             L"-- 0x" + Hex(progmanChild.get()) + L" parent (0x" + Hex(progman.get()) +
             L"), name: " + cutTitle + L", class: SysprobeChild, " + child +
             L"rect: left -295, top -194, right -285, bottom -184\n",
-        L"0x" + Hex(workerW.get()) + top + L"name: , class: WorkerW, " + popup +
+        L"0x" + Hex(workerw.get()) + top + L"name: , class: workerw, " + popup +
             L"rect: left 10, top 20, right 40, bottom 60\n"
-            L"-- 0x" + Hex(workerWChild.get()) + L" parent (0x" + Hex(workerW.get()) +
+            L"-- 0x" + Hex(workerwChild.get()) + L" parent (0x" + Hex(workerw.get()) +
             L"), name: one, class: SysprobeChild, " + child +
             L"rect: left 11, top 22, right 14, bottom 26\n"
-            L"-- 0x" + Hex(nested.get()) + L" parent (0x" + Hex(workerWChild.get()) +
+            L"-- 0x" + Hex(nested.get()) + L" parent (0x" + Hex(workerwChild.get()) +
             L"), name: two, class: SysprobeChild, " + child +
             L"rect: left 11, top 22, right 13, bottom 24\n",
-        L"0x" + Hex(lowerCase.get()) + top + L"name: " + cutTitle + L", class: workerwide, " +
+        L"0x" + Hex(longerName.get()) + top + L"name: " + cutTitle + L", class: WorkerWide, " +
             popup + L"rect: left -5, top 0, right 0, bottom 5\n",
     };
 
