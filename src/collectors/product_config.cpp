@@ -13,7 +13,7 @@ namespace {
 // Virtual-desktop configurations are numbered from 0; only the first 99 are printed.
 constexpr int kVirtualDesktopConfigCount = 99;
 
-void WriteBlock(std::string& out, const char* heading, const Json::Value& value) {
+void WriteBlock(std::string& out, const std::string& heading, const Json::Value& value) {
     out += heading;
     for (const std::string& line : SplitLines(JsonToText(value))) {
         out += "\t\t";
@@ -57,7 +57,7 @@ void WriteProfile(std::string& out, const std::string& name, const Json::Value& 
             const std::string key = "wallpaperconfigvd" + std::to_string(i);
             const Json::Value* config = general.find(key.data(), key.data() + key.size());
             if (config && config->isObject()) {
-                WriteBlock(out, ("\tVDesktop config " + key + "\n").c_str(), *config);
+                WriteBlock(out, "\tVDesktop config " + key + "\n", *config);
             }
         }
     }
