@@ -17,6 +17,10 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
     friend bool operator==(HandleValue a, HandleValue b) { return a.handle_ == b.handle_; }
     friend bool operator!=(HandleValue a, HandleValue b) { return a.handle_ != b.handle_; }
+    // Exact matches for the comparisons with nullptr that std::unique_ptr makes, which are
+    // otherwise ambiguous between the above and the built-in pointer comparison.
+    friend bool operator==(HandleValue a, std::nullptr_t) { return a.handle_ == nullptr; }
+    friend bool operator!=(HandleValue a, std::nullptr_t) { return a.handle_ != nullptr; }
 
 private:
     HANDLE handle_ = nullptr;

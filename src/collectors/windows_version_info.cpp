@@ -1,0 +1,58 @@
+#include "collectors/windows_version_info.h"
+
+#include <windows.h>
+
+#include "collectors/section_heading.h"
+#include "text/case_folding.h"
+#include "text/win_handles.h"
+
+namespace {
+
+bool IsShown(const RegistryStringValue& value) {
+    // The owner is a person's name, which has no place in a log that is shared.
+    return !value.name.empty() && value.plainString && !value.data.empty() &&
+           ToLowerAscii(value.name) != L"registeredowner";
+}
+
+}  // namespace
+
+std::wstring FormatWindowsVersionValues(const std::vector<RegistryStringValue>& values) {
+    std::wstring text;
+    for (const RegistryStringValue& value : values) {
+        if (IsShown(value)) text += value.name + L": " + value.data + L"\n";
+    }
+    return text;
+}
+
+std::wstring ReadWindowsVersionValues() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                      KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) {
+        return {};
+    }
+    const UniqueRegistryKey key(opened);
+    DWORD count = 0;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::vector<RegistryStringValue> values;
+    for (DWORD index = 0; index < count; ++index) {
+        // Values too long for these buffers fail to enumerate and are left out.
+        wchar_t name[1024] = {};
+        DWORD nameLength = 1024;
+        wchar_t data[512 + 1] = {};  // one more than the 1024 bytes given, so the text ends
+        DWORD dataSize = 512 * sizeof(wchar_t);
+        DWORD type = REG_NONE;
+        if (RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
+                          reinterpret_cast<BYTE*>(data), &dataSize) == ERROR_SUCCESS) {
+            values.push_back({name, type == REG_SZ, dataSize > 0 ? data : L""});
+        }
+    }
+    return FormatWindowsVersionValues(values);
+}
+
+void WriteWindowsVersionSection(std::wostream& out) {
+    const std::wstring values = ReadWindowsVersionValues();
+    if (!values.empty()) out << SectionHeading(L"Windows version info") << values << L"\n\n";
+}
