@@ -66,7 +66,7 @@ BOOL OnInitDialog(HWND dialog, ApplicationState* state) {
     if (!state->firewall.hasAccess) ShowWindow(GetDlgItem(dialog, IDC_FIX_FIREWALL), SW_SHOW);
     AppendPieces(dialog, OpeningPieces(vistoraRunning));
 
-    state->steamOutdated = state->steamAgeDays >= kSteamOutdatedDays;
+    state->steamOutdated = IsSteamOutdated(state->steam.ageDays);
     if (state->steamOutdated || !state->detectedApps.empty()) {
         SendMessageW(dialog, kShowDetails, 0, 0);
         return TRUE;

@@ -1,5 +1,6 @@
 #include "app/summary_report.h"
 
+#include "collectors/steam_info.h"
 #include "knowledge/hint_expansion.h"
 
 bool IsVistoraRunning(const RunningProcesses& processes) {
@@ -25,14 +26,9 @@ std::vector<RichTextPiece> NothingFoundPieces() {
 
 std::vector<RichTextPiece> DetailPieces(const ApplicationState& state, bool viewMore) {
     std::vector<RichTextPiece> pieces;
-    const std::int64_t months = state.steamAgeDays / 30;
     if (state.steamOutdated) {
         pieces.push_back({0, 1.0f, L"\nSteam outdated\n"});
-        pieces.push_back({0, kBodySize,
-                          L"It looks like your Steam client is over " + std::to_wstring(months) +
-                              L" months old and possibly out of date. Vistora may not work properly "
-                              L"and may not be able to connect to Steam. If you experience such "
-                              L"issues, please update your Steam client or reinstall Steam to fix it."});
+        pieces.push_back({0, kBodySize, SteamOutdatedText(state.steam.ageDays)});
     }
     if (!state.firewall.hasAccess) {
         pieces.push_back({0, 1.0f, L"\nMissing Firewall permissions\n"});

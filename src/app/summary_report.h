@@ -16,9 +16,6 @@ struct RichTextPiece {
 constexpr std::uint32_t kRed = 255;
 constexpr float kBodySize = 0.85f;
 
-// A Steam client this many days old or older counts as outdated.
-constexpr std::int64_t kSteamOutdatedDays = 60;
-
 bool IsVistoraRunning(const RunningProcesses& processes);
 
 // The lines every summary opens with.

@@ -138,7 +138,7 @@ TEST_F(ResultsDialog, SummaryFollowsTheStartUpFindings) {
         state = ApplicationState();
         AddProcess(state, c.running ? L"vistora64.exe" : L"vistoraui.exe");
         state.firewall.hasAccess = c.firewallAccess;
-        state.steamAgeDays = c.steamAgeDays;
+        state.steam.ageDays = c.steamAgeDays;
         for (const auto& key : c.keys) state.detectedApps[key].insert(L"C:\\x\\" + key + L".dll");
         Open();
         EXPECT_EQ(Text(), c.text);
