@@ -17,6 +17,10 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
     friend bool operator==(HandleValue a, HandleValue b) { return a.handle_ == b.handle_; }
     friend bool operator!=(HandleValue a, HandleValue b) { return a.handle_ != b.handle_; }
+    // Exact matches for the comparisons std::unique_ptr makes, which would otherwise be
+    // ambiguous between the conversions to and from HANDLE.
+    friend bool operator==(HandleValue a, std::nullptr_t) { return a.handle_ == nullptr; }
+    friend bool operator!=(HandleValue a, std::nullptr_t) { return a.handle_ != nullptr; }
 
 private:
     HANDLE handle_ = nullptr;
