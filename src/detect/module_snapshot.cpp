@@ -8,6 +8,8 @@ UniqueHandle TakeSnapshotRetrying(const std::function<HANDLE()>& take) {
         if (snapshot || GetLastError() != ERROR_BAD_LENGTH || attempt == kModuleSnapshotAttempts) {
             return snapshot;
         }
+        // A short pause gives the process time to finish its load or unload.
+        Sleep(10);
     }
 }
 

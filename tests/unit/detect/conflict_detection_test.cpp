@@ -11,6 +11,7 @@
 #include "support/fixture_process.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
+#include "text/encoding.h"
 
 namespace {
 
@@ -21,12 +22,12 @@ struct Host {
     HostRecord record;
 
     const std::wstring& ImagePath() const { return record.modules.at(0).path; }
-    // The loaded DLL whose path ends in this relative path.
-    std::wstring ModulePath(const std::filesystem::path& relative) const {
+    // The full path of the loaded DLL with this file name.
+    std::wstring ModulePath(const std::wstring& fileName) const {
         for (const ModuleInfo& module : record.modules) {
-            if (std::filesystem::path(module.path).filename() == relative.filename()) return module.path;
+            if (std::filesystem::path(module.path).filename() == fileName) return module.path;
         }
-        ADD_FAILURE() << "the host did not load " << relative;
+        ADD_FAILURE() << "the host did not load " << WideToUtf8(fileName);
         return {};
     }
 };
