@@ -1,5 +1,11 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return 0;
+#include "app/command_line.h"
+#include "app/run_modes.h"
+#include "text/encoding.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    // The options are plain ASCII; UTF-8 keeps any other argument text intact.
+    ParseCommandLine(commandLine ? WideToUtf8(commandLine).c_str() : nullptr);
+    return RunSelectedMode();
 }

@@ -1,0 +1,5 @@
+#include "app/interactive_mode.h"
+
+int RunInteractiveMode() {
+    return 0;
+}

@@ -1,0 +1,120 @@
+// The product executable started the way an outside starter or a user starts it.
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "support/built_files.h"
+#include "support/fixture_process.h"
+#include "support/temp_folder.h"
+#include "text/win_handles.h"
+
+namespace {
+
+constexpr bool k64Bit = sizeof(void*) == 8;
+
+std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::wstring& arguments,
+                               const std::filesystem::path& workingDirectory) {
+    FixtureProcess process(program, arguments, workingDirectory);
+    return process.WaitForExit(std::chrono::seconds(120));
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Makes Wine report another Windows version to every program of this file name while it
+// lives.
+class WineVersionOverride {
+public:
+    WineVersionOverride(const std::wstring& programName, const std::wstring& version)
+        : keyPath_(L"Software\\Wine\\AppDefaults\\" + programName) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            const UniqueRegistryKey owned{key};
+            RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                           static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+        }
+    }
+    WineVersionOverride(const WineVersionOverride&) = delete;
+    WineVersionOverride& operator=(const WineVersionOverride&) = delete;
+    ~WineVersionOverride() { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str()); }
+
+private:
+    std::wstring keyPath_;
+};
+
+const wchar_t* ReportName() { return k64Bit ? L"sysprobeloader64.txt" : L"sysprobeloader32.txt"; }
+
+}  // namespace
+
+TEST(DependencyMode, WritesTheReportOfThisBitnessIntoTheWorkingFolder) {
+    TempFolder folder;
+    // One of the product's own libraries, found through the working folder.
+    CopyBuilt(FIXTURE_MODULE, folder / L"clipworks32.dll");
+    EXPECT_EQ(RunToExit(BuiltFile(SYSPROBE_EXE), L"-x -analyzeDependencies", folder.Path()), 0u);
+
+    const std::string report = ReadBytes(folder / ReportName());
+    EXPECT_FALSE(std::filesystem::exists(folder / (k64Bit ? L"sysprobeloader32.txt" : L"sysprobeloader64.txt")));
+    EXPECT_EQ(report.rfind(k64Bit ? "deps errors x64:\r\n" : "deps errors x86:\r\n", 0), 0u) << report;
+    EXPECT_EQ(Count(report, "\n"), Count(report, "\r\n")) << report;
+    EXPECT_EQ(Count(report, "\r\nError module: libcef.dll, loaded: 0\r\n"), 1u) << report;
+    EXPECT_EQ(report.find("clipworks32"), std::string::npos) << report;
+}
+
+TEST(DependencyMode, ProbesTheListOfTheRunningWindows) {
+    // Libraries of other makers that Wine does not bring along: "CUESDK_2017.dll" and
+    // Vistora's "assetkit32.dll" are only on the list for Windows 8 and later, which also
+    // names "stagelogic32.dll" twice.
+    struct Case { const wchar_t* version; std::size_t newerOnlyLines, stageLogicLines; };
+    const Case cases[] = {
+        {L"win10", 1, 2},
+        {L"win7", 0, 1},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::filesystem::path program = folder / L"sysprobe_versioned.exe";
+        CopyBuilt(SYSPROBE_EXE, program);
+        const WineVersionOverride version(program.filename().wstring(), c.version);
+        EXPECT_EQ(RunToExit(program, L"-analyzeDependencies", folder.Path()), 0u);
+
+        const std::string report = ReadBytes(folder / ReportName());
+        EXPECT_EQ(Count(report, "\nError module: CUESDK_2017.dll, loaded: 0\r\n"), c.newerOnlyLines) << report;
+        EXPECT_EQ(Count(report, "\nError module: assetkit32.dll, loaded: 0\r\n"), c.newerOnlyLines) << report;
+        EXPECT_EQ(Count(report, "\nError module: stagelogic32.dll, loaded: 0\r\n"), c.stageLogicLines) << report;
+    }
+}
+
+TEST(DependencyMode, NeedsTheOptionInItsExactLetterCase) {
+    TempFolder folder;
+    EXPECT_EQ(RunToExit(BuiltFile(SYSPROBE_EXE), L"-analyzedependencies", folder.Path()), 0u);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) {
+        GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
+    }
+    TempFolder folder;
+    const std::filesystem::path app = folder / L"app";
+    CopyBuilt(SYSPROBE_EXE, app / L"sysprobe32.exe");
+    // Stands in for the sibling and records the folder it was started in.
+    CopyBuilt(FIXTURE_HOST, app / L"sysprobe64.exe");
+    std::filesystem::create_directories(folder / L"elsewhere");
+
+    EXPECT_EQ(RunToExit(app / L"sysprobe32.exe", L"", folder / L"elsewhere"), 0u);
+    const std::optional<HostRecord> sibling = WaitForHostRecord(app / L"sysprobe64.exe");
+    ASSERT_TRUE(sibling) << "sysprobe64.exe was not started";
+    const FixtureProcess ending(sibling->processId);
+    EXPECT_EQ(sibling->directory, app);
+}

@@ -1,0 +1,212 @@
+#include "detect/conflict_detection.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "support/built_files.h"
+#include "support/fixture_process.h"
+#include "support/temp_folder.h"
+#include "text/case_folding.h"
+#include "text/encoding.h"
+
+namespace {
+
+// A fixture host copied under a chosen name, running with fixture DLLs copied under
+// chosen names loaded into it.
+struct Host {
+    FixtureProcess process;
+    HostRecord record;
+
+    const std::wstring& ImagePath() const { return record.modules.at(0).path; }
+    // The full path of the loaded DLL with this file name.
+    std::wstring ModulePath(const std::wstring& fileName) const {
+        for (const ModuleInfo& module : record.modules) {
+            if (std::filesystem::path(module.path).filename() == fileName) return module.path;
+        }
+        ADD_FAILURE() << "the host did not load " << WideToUtf8(fileName);
+        return {};
+    }
+};
+
+std::optional<Host> StartHost(const TempFolder& folder, const std::wstring& program,
+                              const std::vector<std::wstring>& dlls = {}) {
+    const std::filesystem::path exe = folder / program;
+    if (!std::filesystem::exists(exe)) CopyBuilt(FIXTURE_HOST, exe);
+    std::wstring arguments;
+    for (const std::wstring& dll : dlls) {
+        const std::filesystem::path path = folder / dll;
+        if (!std::filesystem::exists(path)) CopyBuilt(FIXTURE_MODULE, path);
+        arguments += L"\"" + path.wstring() + L"\" ";
+    }
+    FixtureProcess process(exe, arguments);
+    if (!process.Started()) return std::nullopt;
+    std::optional<HostRecord> record = WaitForHostRecord(exe);
+    if (!record || record->modules.size() != dlls.size() + 1) return std::nullopt;
+    return Host{std::move(process), std::move(*record)};
+}
+
+struct Scan {
+    RunningProcesses processes;
+    DetectedApps detected;
+};
+
+Scan RunScan() {
+    Scan scan;
+    EXPECT_TRUE(DetectConflicts(scan.processes, scan.detected));
+    return scan;
+}
+
+// The scan's record of the host: found under its lower-case name, with every module the
+// host reports at the same base and size.
+void ExpectScannedAsReported(const RunningProcesses& processes, const std::wstring& key,
+                             const Host& host) {
+    const auto found = processes.find(key);
+    ASSERT_NE(found, processes.end()) << key;
+    const RunningProcess& process = found->second;
+    EXPECT_EQ(process.processId, host.process.Id());
+    EXPECT_EQ(process.imagePath, host.ImagePath());
+    EXPECT_EQ(process.fileName, std::filesystem::path(host.ImagePath()).filename().wstring());
+    for (const ModuleInfo& reported : host.record.modules) {
+        const auto module = std::find_if(process.modules.begin(), process.modules.end(),
+                                         [&](const ModuleInfo& m) { return m.path == reported.path; });
+        ASSERT_NE(module, process.modules.end()) << reported.path;
+        EXPECT_EQ(module->baseAddress, reported.baseAddress) << reported.path;
+        EXPECT_EQ(module->size, reported.size) << reported.path;
+    }
+}
+
+}  // namespace
+
+TEST(DetectConflicts, MatchesModulesOfProductRundllAndExplorerHosts) {
+    TempFolder folder;
+    auto product = StartHost(folder, L"app\\Vistora64.EXE",
+                             {L"app\\RTSSHooks64.dll", L"app\\ss2devprops.dll", L"app\\ovldynext.dll"});
+    auto ui = StartHost(folder, L"ui\\vistoraui.exe", {L"app\\RTSSHooks64.dll"});
+    auto rundll = StartHost(folder, L"tools\\rundll32.exe", {L"tools\\SpecialK64.dll"});
+    auto shell = StartHost(folder, L"shell\\explorer.exe", {L"shell\\SpecialK.dll", L"shell\\Fences64.dll"});
+    auto other = StartHost(folder, L"other\\wallpaper.exe", {L"other\\specialk64.dll", L"other\\rtsshooks.dll"});
+    ASSERT_TRUE(product && ui && rundll && shell && other);
+
+    const Scan scan = RunScan();
+    const std::wstring hooks = product->ModulePath(L"RTSSHooks64.dll");
+    const std::wstring devprops = product->ModulePath(L"ss2devprops.dll");
+    const DetectedApps expected = {
+        {L"rivatuner", {hooks}},  // loaded into two product processes, listed once
+        {L"sonicstudio", {devprops}},
+        {L"unknown devprops", {devprops}},
+        {L"morvane", {rundll->ModulePath(L"SpecialK64.dll")}},
+        {L"fences", {shell->ModulePath(L"Fences64.dll")}},
+    };
+    for (const auto& [key, paths] : expected) {
+        const auto found = scan.detected.find(key);
+        ASSERT_NE(found, scan.detected.end()) << key;
+        EXPECT_EQ(found->second, paths) << key;
+    }
+    // Explained by the sonic suite found beside it.
+    EXPECT_EQ(scan.detected.count(L"nahimicORsonicsuiteORalienwaresound"), 0u);
+
+    ExpectScannedAsReported(scan.processes, L"vistora64.exe", *product);
+    ExpectScannedAsReported(scan.processes, L"vistoraui.exe", *ui);
+    ExpectScannedAsReported(scan.processes, L"rundll32.exe", *rundll);
+    const auto unscanned = scan.processes.find(L"wallpaper.exe");
+    ASSERT_NE(unscanned, scan.processes.end());
+    EXPECT_TRUE(unscanned->second.modules.empty());
+    EXPECT_EQ(unscanned->second.imagePathLower, ToLowerAscii(other->ImagePath()));
+
+    if (sizeof(void*) == 4) {
+        // The fixture DLL prefers a base above 2 GiB; its address must not turn negative.
+        const bool high = std::any_of(product->record.modules.begin(), product->record.modules.end(),
+                                      [](const ModuleInfo& m) { return m.baseAddress >= 0x80000000u; });
+        EXPECT_TRUE(high) << "no module was loaded above 2 GiB";
+    }
+}
+
+TEST(DetectConflicts, MatchesProcessNamesAndImagePaths) {
+    TempFolder folder;
+    auto skif = StartHost(folder, L"sk\\SKIF64.exe");
+    auto norton = StartHost(folder, L"Norton Security\\engine.exe");
+    auto nortonAgain = StartHost(folder, L"norton\\agent.exe");
+    ASSERT_TRUE(skif && norton && nortonAgain);
+
+    const Scan scan = RunScan();
+    ASSERT_EQ(scan.detected.count(L"morvane"), 1u);
+    EXPECT_EQ(scan.detected.at(L"morvane"), DetectedApp{skif->ImagePath()});
+    // A process finding replaces the key's paths: the last matching process is left.
+    ASSERT_EQ(scan.detected.count(L"norton"), 1u);
+    const DetectedApp& nortonPaths = scan.detected.at(L"norton");
+    EXPECT_TRUE(nortonPaths == DetectedApp{norton->ImagePath()} ||
+                nortonPaths == DetectedApp{nortonAgain->ImagePath()});
+
+    const auto process = scan.processes.find(L"skif64.exe");
+    ASSERT_NE(process, scan.processes.end());
+    EXPECT_EQ(process->second.fileName, L"SKIF64.exe");
+    EXPECT_EQ(process->second.imagePath, skif->ImagePath());
+    EXPECT_EQ(process->second.imagePathLower, ToLowerAscii(skif->ImagePath()));
+    EXPECT_TRUE(process->second.modules.empty());
+}
+
+TEST(DetectConflicts, KeepsTheGeneric3dHookOnlyWhenNoAudioSuiteExplainsIt) {
+    struct Case {
+        std::vector<std::wstring> dlls;
+        std::set<std::wstring> present, absent;
+    };
+    const Case cases[] = {
+        {{L"ovldynext.dll", L"NahimicOSD.dll"}, {L"nahimic"}, {L"nahimicORsonicsuiteORalienwaresound"}},
+        {{L"ovldynext.dll", L"AlienwareSoundCenter.dll"},
+         {L"alienware", L"nahimicORsonicsuiteORalienwaresound"}, {L"nahimic", L"sonicstudio"}},
+        {{L"CassiniMLKDevProps.dll"}, {L"alienware", L"unknown devprops"},
+         {L"nahimicORsonicsuiteORalienwaresound"}},
+        {{L"ovldynext.dll"}, {L"nahimicORsonicsuiteORalienwaresound"}, {}},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        std::vector<std::wstring> dlls;
+        for (const auto& dll : c.dlls) dlls.push_back(L"app\\" + dll);
+        auto host = StartHost(folder, L"app\\vistora32.exe", dlls);
+        ASSERT_TRUE(host) << c.dlls.front();
+        const Scan scan = RunScan();
+        for (const auto& key : c.present) {
+            ASSERT_EQ(scan.detected.count(key), 1u) << key << " with " << c.dlls.front();
+            // Every path of the key is one of this host's modules.
+            for (const auto& path : scan.detected.at(key)) {
+                EXPECT_EQ(path.rfind(folder.Path().wstring(), 0), 0u) << key << ": " << path;
+            }
+        }
+        for (const auto& key : c.absent) {
+            EXPECT_EQ(scan.detected.count(key), 0u) << key << " with " << c.dlls.front();
+        }
+    }
+}
+
+TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
+    TempFolder folder;
+    auto first = StartHost(folder, L"one\\vistora64.exe", {L"one\\rtsshooks.dll"});
+    auto second = StartHost(folder, L"two\\VISTORA64.exe", {L"two\\RTSSHooks64.dll", L"two\\fraps.dll"});
+    ASSERT_TRUE(first && second);
+
+    const Scan scan = RunScan();
+    // Both were module-scanned, and module findings accumulate ...
+    const DetectedApp hooks = {first->ModulePath(L"rtsshooks.dll"), second->ModulePath(L"RTSSHooks64.dll")};
+    EXPECT_EQ(scan.detected.at(L"rivatuner"), hooks);
+    EXPECT_EQ(scan.detected.at(L"fraps"), DetectedApp{second->ModulePath(L"fraps.dll")});
+    // ... but one record is kept, whole: its own id and only its own modules.
+    const RunningProcess& kept = scan.processes.at(L"vistora64.exe");
+    const Host& keptHost = kept.processId == first->process.Id() ? *first : *second;
+    const Host& dropped = kept.processId == first->process.Id() ? *second : *first;
+    ExpectScannedAsReported(scan.processes, L"vistora64.exe", keptHost);
+    for (const ModuleInfo& module : kept.modules) {
+        EXPECT_NE(module.path, dropped.record.modules.back().path);
+    }
+}
+
+TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
+    DetectedApps detected;
+    std::vector<ModuleInfo> modules;
+    EXPECT_FALSE(ScanProcessModules(0xFFFFFFF0u, ModuleSignatures, detected, modules));
+    EXPECT_TRUE(detected.empty());
+    EXPECT_TRUE(modules.empty());
+}
