@@ -511,6 +511,21 @@ TEST(CheckFirewall, EachFailingCallLeavesItsLine) {
     }
 }
 
+TEST(CheckFirewall, InterferingRulesDenyOnlyWhenTheirListIsKept) {
+    FakeFirewall firewall;
+    firewall.rules =
+        FourUiRulesAnd(Changed(UiRule(kTcp, kIn), [](FakeRule& r) { r.enabled = false; }));
+    firewall.authorizedApplications = kUiAuthorized;
+    long readResult = 0;
+    std::string errorText;
+    EXPECT_TRUE(CheckFirewall(readResult, errorText, false, nullptr, nullptr, firewall.Platform()));
+    FirewallRuleRecords interfering;
+    EXPECT_FALSE(
+        CheckFirewall(readResult, errorText, false, &interfering, nullptr, firewall.Platform()));
+    EXPECT_EQ(interfering.size(), 1u);
+    EXPECT_THAT(firewall.UnreleasedObjects(), IsEmpty());
+}
+
 TEST(CheckFirewall, UsesAThreadAlreadyInTheMultithreadedApartment) {
     FakeFirewall firewall;
     firewall.rules = FourUiRules();
