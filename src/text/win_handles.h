@@ -2,10 +2,12 @@
 // Owners for Win32 handles and COM pointers, so no return path closes anything by hand.
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
 
 #include <windows.h>
+#include <oleauto.h>
 
 // A HANDLE in which INVALID_HANDLE_VALUE counts as null, so "if (!handle)" covers both
 // failure values (Toolhelp snapshots and files return the latter).
@@ -76,4 +78,59 @@ public:
 
 private:
     Interface* pointer_ = nullptr;
+};
+
+// Owns a BSTR. The freeing function is passed in because strings that COM objects return
+// are freed through an oleaut32.dll reached at run time; strings of our own pass
+// &SysFreeString.
+class UniqueBstr {
+public:
+    using Freer = void(WINAPI*)(BSTR);
+    explicit UniqueBstr(Freer freer, BSTR text = nullptr) : freer_(freer), text_(text) {}
+    UniqueBstr(const UniqueBstr&) = delete;
+    UniqueBstr& operator=(const UniqueBstr&) = delete;
+    ~UniqueBstr() { Reset(); }
+
+    BSTR Get() const { return text_; }
+    // The text up to the first NUL; a null BSTR reads as "".
+    std::wstring Text() const { return text_ ? std::wstring(text_) : std::wstring(); }
+
+    // For out parameters: frees what is held and hands out the slot.
+    BSTR* Put() {
+        Reset();
+        return &text_;
+    }
+
+    void Reset() {
+        if (text_) freer_(std::exchange(text_, nullptr));
+    }
+
+private:
+    Freer freer_;
+    BSTR text_;
+};
+
+// Owns a VARIANT, initialised and cleared with the given helpers (see UniqueBstr).
+class UniqueVariant {
+public:
+    using Initializer = void(WINAPI*)(VARIANTARG*);
+    using Clearer = HRESULT(WINAPI*)(VARIANTARG*);
+    UniqueVariant(Initializer initializer, Clearer clearer) : clearer_(clearer) {
+        initializer(&value_);
+    }
+    UniqueVariant(const UniqueVariant&) = delete;
+    UniqueVariant& operator=(const UniqueVariant&) = delete;
+    ~UniqueVariant() { clearer_(&value_); }
+
+    const VARIANT& Get() const { return value_; }
+
+    // For out parameters: clears what is held (leaving VT_EMPTY) and hands out the slot.
+    VARIANT* Put() {
+        clearer_(&value_);
+        return &value_;
+    }
+
+private:
+    Clearer clearer_;
+    VARIANT value_;
 };
