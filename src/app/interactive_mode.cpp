@@ -1,5 +1,95 @@
 #include "app/interactive_mode.h"
 
+#include <vector>
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "app/application_state.h"
+#include "app/results_dialog.h"
+#include "collectors/steam_info.h"
+#include "detect/conflict_detection.h"
+#include "firewall/firewall_access.h"
+#include "locale/locale.h"
+#include "resource_ids.h"
+#include "text/system_library.h"
+#include "text/win_handles.h"
+
+namespace {
+
+constexpr wchar_t kIntroductionCaption[] = L"Checking for conflicting programs";
+constexpr wchar_t kIntroductionText[] =
+    L"This utility will check if there are any conflicting programs running that might cause "
+    L"issues with Vistora. But please keep the following in mind:\n\n"
+    L" - The programs detected here only cause issues on some computers.\n\n"
+    L" - If something is detected here but everything actually works fine for you, you can "
+    L"ignore the warnings.\n\n"
+    L" - It only checks for a few well known programs that can cause problems. Please click the "
+    L"'Open FAQ' button later if you have more general issues.";
+
+class OleSession {
+public:
+    OleSession() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    ~OleSession() {
+        if (initialized_) OleUninitialize();
+    }
+
+private:
+    bool initialized_;
+};
+
+// The libraries that register the dialog's "RichEdit20W" class, freed in load order.
+class RichEditLibraries {
+public:
+    RichEditLibraries() {
+        // From the system folder only: this process runs elevated, and a copy of one of
+        // these beside the tool must never be loaded.
+        for (const wchar_t* name : {L"Msftedit.dll", L"Riched32.dll", L"Riched20.dll"}) {
+            if (HMODULE library = LoadSystemLibrary(name)) libraries_.push_back(library);
+        }
+    }
+    RichEditLibraries(const RichEditLibraries&) = delete;
+    RichEditLibraries& operator=(const RichEditLibraries&) = delete;
+    ~RichEditLibraries() {
+        for (HMODULE library : libraries_) FreeLibrary(library);
+    }
+
+private:
+    std::vector<HMODULE> libraries_;
+};
+
+void RunMessageLoop(HWND dialog) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(dialog, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
 int RunInteractiveMode() {
+    SetLocaleLanguage(0);
+    // Nothing is gathered before the user has read this.
+    MessageBoxW(nullptr, kIntroductionText, kIntroductionCaption,
+                MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+
+    ApplicationState state;
+    const OleSession ole;
+    ReadSteamInfo(state.steam);
+    if (!DetectConflicts(state.runningProcesses, state.detectedApps)) return 0;
+    ReadFirewallAccess(state.firewall);
+
+    const RichEditLibraries richEdit;
+    const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS),
+                                           nullptr, ResultsDialogProc,
+                                           reinterpret_cast<LPARAM>(&state));
+    // Without the dialog nothing could ever end the message loop.
+    if (!dialog) return 0;
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    RunMessageLoop(dialog);
     return 0;
 }

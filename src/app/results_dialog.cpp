@@ -9,6 +9,7 @@
 #include "app/faq_address.h"
 #include "app/rich_text.h"
 #include "app/summary_report.h"
+#include "firewall/firewall_access.h"
 #include "locale/locale.h"
 #include "resource_ids.h"
 
@@ -99,8 +100,23 @@ void OpenFaq() {
     ShellExecuteW(nullptr, nullptr, FaqAddressToOpen(localeValue).c_str(), nullptr, nullptr, SW_SHOW);
 }
 
+void FixFirewall(HWND dialog) {
+    ApplicationState* state = StateOf(dialog);
+    if (!state) return;
+    // One repair per run: the button stays disabled.
+    EnableWindow(GetDlgItem(dialog, IDC_FIX_FIREWALL), FALSE);
+    RepairFirewallAccess(state->firewall);
+    MessageBoxW(nullptr,
+                L"Please restart Vistora completely to check whether it is now permitted to access "
+                L"your network.",
+                L"Fix Firewall", MB_OK | MB_SYSTEMMODAL);
+}
+
 BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
+    case IDC_FIX_FIREWALL:
+        FixFirewall(dialog);
+        return TRUE;
     case IDC_OPEN_FAQ:
         OpenFaq();
         return TRUE;

@@ -94,12 +94,6 @@ TEST(DependencyMode, ProbesTheListOfTheRunningWindows) {
     }
 }
 
-TEST(DependencyMode, NeedsTheOptionInItsExactLetterCase) {
-    TempFolder folder;
-    EXPECT_EQ(RunToExit(BuiltFile(SYSPROBE_EXE), L"-analyzedependencies", folder.Path()), 0u);
-    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
-}
-
 TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
     BOOL wow64 = FALSE;
     if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) {
