@@ -17,6 +17,9 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
     friend bool operator==(HandleValue a, HandleValue b) { return a.handle_ == b.handle_; }
     friend bool operator!=(HandleValue a, HandleValue b) { return a.handle_ != b.handle_; }
+    // std::unique_ptr compares its pointer with nullptr; without these that is ambiguous.
+    friend bool operator==(HandleValue a, std::nullptr_t) { return a.handle_ == nullptr; }
+    friend bool operator!=(HandleValue a, std::nullptr_t) { return a.handle_ != nullptr; }
 
 private:
     HANDLE handle_ = nullptr;
