@@ -1,0 +1,235 @@
+#include "crash/crash_analysis.h"
+
+#include <cwchar>
+
+#include "crash/crash_hints.h"
+#include "crash/fixed_text.h"
+#include "crash/system_library.h"
+#include "text/product_web.h"
+#include "text/win_handles.h"
+
+namespace {
+
+constexpr std::size_t kModuleListCapacity = 512;
+constexpr std::size_t kPathCapacity = 512;
+constexpr std::size_t kExecutablePathCapacity = 1024;
+constexpr DWORD kDelayLoadModuleNotFound = 0xC06D007E;
+
+using EnumProcessModulesFunction = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD);
+
+// The buffers live in static storage rather than on the faulting thread's stack, which may
+// be the one that overflowed. The crash handler runs once per process, so nothing shares
+// them.
+struct ModuleWalkBuffers {
+    HMODULE modules[kModuleListCapacity];
+    wchar_t fileName[kPathCapacity];
+    wchar_t longPath[kPathCapacity];
+    wchar_t folded[kPathCapacity];
+};
+ModuleWalkBuffers walk;
+
+struct FaultBuffers {
+    wchar_t fileName[MAX_PATH];
+    wchar_t longPath[kPathCapacity];   // empty: the faulting module is unknown
+    wchar_t matchKey[kPathCapacity];
+    wchar_t ownExecutable[kExecutablePathCapacity];
+    HookList hookList;
+    wchar_t line[1024];                // wsprintfW writes at most 1024 units
+};
+FaultBuffers fault;
+
+template <std::size_t Capacity>
+void ToLongPath(const wchar_t* path, wchar_t (&longPath)[Capacity]) {
+    const DWORD length = GetLongPathNameW(path, longPath, Capacity);
+    if (length == 0 || length >= Capacity) longPath[0] = 0;
+}
+
+// Calls visit(longPath, foldedLongPath) for each module of the own process, in the
+// system's enumeration order. False when the modules cannot be listed.
+template <typename Visit>
+bool WalkOwnModules(Visit visit) {
+    const HANDLE process = GetCurrentProcess();
+    if (!process) return false;
+    UniqueLibrary library{LoadSystemLibrary(L"Psapi.dll")};
+    if (!library) return false;
+    auto enumerate = FindExport<EnumProcessModulesFunction>(library.get(), "EnumProcessModules");
+    if (!enumerate) {
+        library.reset(LoadLibraryW(L"kernel32.dll"));
+        if (!library) return false;
+        enumerate = FindExport<EnumProcessModulesFunction>(library.get(), "EnumProcessModules");
+        if (!enumerate) return false;
+    }
+    DWORD needed = 0;
+    if (enumerate(process, walk.modules, sizeof(walk.modules), &needed) != TRUE) return false;
+    DWORD count = needed / sizeof(HMODULE);
+    if (count > kModuleListCapacity) count = kModuleListCapacity;
+    for (DWORD i = 0; i < count; ++i) {
+        walk.fileName[0] = 0;
+        walk.longPath[0] = 0;
+        if (GetModuleFileNameW(walk.modules[i], walk.fileName, kPathCapacity) == 0) continue;
+        ToLongPath(walk.fileName, walk.longPath);
+        CopyFoldedText(walk.folded, walk.longPath);
+        visit(walk.longPath, walk.folded);
+    }
+    return true;
+}
+
+const wchar_t* FirstHookPattern(const wchar_t* folded) {
+    for (const wchar_t* pattern : HookModulePatterns) {
+        if (std::wcsstr(folded, pattern)) return pattern;
+    }
+    return nullptr;
+}
+
+bool RuleMatches(const CrashHintRule& rule, const wchar_t* matchKey) {
+    for (const wchar_t* pattern : rule.patterns) {
+        if (pattern && std::wcsstr(matchKey, pattern)) return true;
+    }
+    return false;
+}
+
+// Switches the product's plug-ins off for its next start. The key is only opened: when the
+// product is not installed for this user, nothing is written.
+void DisablePlugins() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Vistora\\", 0, KEY_ALL_ACCESS, &key) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    const UniqueRegistryKey owner{key};
+    const DWORD enabled = 1;
+    RegSetValueExW(key, L"disablePlugins", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&enabled), sizeof(enabled));
+}
+
+const wchar_t* AntivirusTestText() {
+    bool filterLoaded = false;
+    const bool listed = WalkOwnModules([&](const wchar_t*, const wchar_t* folded) {
+        if (std::wcsstr(folded, kAntivirusModulePattern)) filterLoaded = true;
+    });
+    return listed && filterLoaded ? kAntivirusCrashText : kSystemCrashText;
+}
+
+// Appends the hint of the first rule that matches the faulting module; false when none does.
+bool AppendRuleHint(CrashText& text) {
+    for (const CrashHintRule& rule : CrashHintRules) {
+        if (!RuleMatches(rule, fault.matchKey)) continue;
+        switch (rule.action) {
+        case CrashHintAction::DisablePlugins: DisablePlugins(); break;
+        case CrashHintAction::AntivirusTest: AppendFixedText(text, AntivirusTestText()); break;
+        case CrashHintAction::None: break;
+        }
+        if (rule.text) AppendFixedText(text, rule.text);
+        AppendFixedText(text, L"\n\n");
+        return true;
+    }
+    return false;
+}
+
+void AppendCulprits(CrashText& text) {
+    std::wmemset(fault.hookList, 0, kHookListCapacity);
+    if (ListHookModules(fault.hookList)) {
+        AppendFixedText(text, L"Vistora was likely crashed by the following application. Try "
+                              L"closing or updating this application:\n");
+        AppendFixedText(text, fault.hookList);
+        AppendFixedText(text, L"\n");
+        return;
+    }
+    if (fault.longPath[0]) {
+        fault.ownExecutable[0] = 0;
+        GetModuleFileNameW(nullptr, fault.ownExecutable, kExecutablePathCapacity);
+        if (std::wcsncmp(fault.ownExecutable, fault.longPath, kExecutablePathCapacity) != 0) {
+            AppendFixedText(text, L"Vistora was likely crashed by another application (");
+            AppendFixedText(text, fault.longPath);
+            AppendFixedText(text, L").\n\n");
+            return;
+        }
+    }
+    AppendFixedText(text, L"Vistora has crashed.\n\n");
+}
+
+void AppendHelpText(CrashText& text) {
+    AppendFixedText(text, L"Go here for help:\n\n");
+    AppendFixedText(text, kProductWebHostName);
+    AppendFixedText(text, L"/crash");
+}
+
+// "0x" and the address in upper-case hexadecimal: at least 8 digits, and all of a 64-bit
+// address when it needs more.
+void FormatAddress(char (&text)[64], ULONG_PTR address) {
+    char reversed[2 * sizeof(ULONG_PTR)];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = "0123456789ABCDEF"[address & 0xF];
+        address >>= 4;
+    } while (address != 0);
+    while (count < 8) reversed[count++] = '0';
+    std::size_t length = 0;
+    text[length++] = '0';
+    text[length++] = 'x';
+    while (count > 0) text[length++] = reversed[--count];
+    text[length] = 0;
+}
+
+void AppendTechnicalLine(CrashText& text, const EXCEPTION_RECORD& record) {
+    wsprintfW(fault.line, L"\n\nCrash caused by: '%s'. Error code: 0x%08X.", fault.longPath,
+              static_cast<unsigned>(record.ExceptionCode));
+    AppendFixedText(text, fault.line);
+    if (record.ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record.NumberParameters <= 1) return;
+    char address[64];
+    FormatAddress(address, record.ExceptionInformation[1]);
+    // Every non-zero access kind counts as a write, execution faults included.
+    wsprintfW(fault.line, L" Access violation: trying to %S address %S.",
+              record.ExceptionInformation[0] != 0 ? "write to" : "read from", address);
+    AppendFixedText(text, fault.line);
+}
+
+// Fills the faulting module's names; false when no module file contains the address.
+// Only image memory counts: a jump into the heap or through a bad pointer has no module.
+bool FindFaultingModule(const void* address) {
+    MEMORY_BASIC_INFORMATION region = {};
+    if (VirtualQuery(address, &region, sizeof(region)) != sizeof(region)) return false;
+    if (region.Type != MEM_IMAGE || !region.AllocationBase) return false;
+    const auto module = static_cast<HMODULE>(region.AllocationBase);
+    if (GetModuleFileNameW(module, fault.fileName, MAX_PATH) == 0) return false;
+    ToLongPath(fault.fileName, fault.longPath);
+    CopyFoldedText(fault.matchKey, fault.longPath);
+    return true;
+}
+
+}  // namespace
+
+bool ListHookModules(HookList& hookList) {
+    bool listedAny = false;
+    WalkOwnModules([&](const wchar_t* longPath, const wchar_t* folded) {
+        if (!FirstHookPattern(folded)) return;
+        AppendFixedText(hookList, longPath);
+        AppendFixedText(hookList, L"\n");
+        listedAny = true;
+    });
+    return listedAny;
+}
+
+void DescribeCrash(const EXCEPTION_POINTERS* exception, CrashText& text) {
+    const EXCEPTION_RECORD* record = exception ? exception->ExceptionRecord : nullptr;
+    if (!record || !record->ExceptionAddress) {
+        AppendHelpText(text);
+        return;
+    }
+    std::wmemset(fault.fileName, 0, MAX_PATH);
+    std::wmemset(fault.longPath, 0, kPathCapacity);
+    std::wmemset(fault.matchKey, 0, kPathCapacity);
+
+    bool explained = false;
+    if (FindFaultingModule(record->ExceptionAddress)) {
+        explained = AppendRuleHint(text);
+        if (!explained && record->ExceptionCode == kDelayLoadModuleNotFound) {
+            AppendFixedText(text, L"Module not found! If you have Windows N and you are trying "
+                                  L"to play a video, install the latest Media Feature Pack.\n\n");
+            explained = true;
+        }
+    }
+    if (!explained) AppendCulprits(text);
+    AppendHelpText(text);
+    if (fault.longPath[0]) AppendTechnicalLine(text, *record);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Drives real programs and their windows from a test: starts a program, finds its dialogs
+// and message boxes, reads their texts, presses their buttons and waits for the program to
+// end. Every wait has a deadline; a wait that runs out records a test failure that lists
+// the top-level windows on screen, and returns an empty result.
+//
+//   TestProcess product(L"Z:\\build\\sysprobe64.exe", L"", folder);
+//   HWND box = WaitForDialog(product, L"Error", 30000);
+//   std::wstring text = DialogItemText(box, kMessageBoxTextId);
+//   PressButton(box, IDOK);
+//   EXPECT_TRUE(product.WaitForExit(30000));
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+// The static control that holds a message box's text.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+// A program started for a test. Still running when its owner goes away, it is terminated.
+class TestProcess {
+public:
+    // Starts program with the command line "program" arguments, in workingFolder. A start
+    // that fails records a test failure; Started() then is false.
+    TestProcess(const std::wstring& program, const std::wstring& arguments,
+                const std::wstring& workingFolder);
+    TestProcess(const TestProcess&) = delete;
+    TestProcess& operator=(const TestProcess&) = delete;
+    ~TestProcess();
+
+    bool Started() const { return process_ != nullptr; }
+    DWORD Id() const { return id_; }
+    bool HasExited() const;
+
+    // Waits until the process ends and gives its exit code; on timeout records a failure
+    // (with the windows on screen) and gives nothing.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Top-level windows of class "#32770" (dialogs and message boxes) of the process whose
+// caption is the given one, in z-order.
+std::vector<HWND> FindDialogs(DWORD processId, const std::wstring& caption);
+
+// Polls for such a dialog until the deadline. Null, with a recorded failure, on timeout
+// or when the process ends first.
+HWND WaitForDialog(const TestProcess& process, const std::wstring& caption, DWORD timeoutMs);
+
+// Texts read with WM_GETTEXTLENGTH and WM_GETTEXT, which work across processes.
+std::wstring WindowText(HWND window);
+std::wstring DialogItemText(HWND dialog, int itemId);
+
+struct ControlText {
+    int id;
+    std::wstring className;
+    std::wstring text;
+};
+// Every child control of the dialog with its text, in z-order.
+std::vector<ControlText> ControlTexts(HWND dialog);
+
+// Presses the dialog's button as a click would: posts WM_COMMAND with BN_CLICKED, so a
+// button that opens a modal window does not block the test.
+void PressButton(HWND dialog, int buttonId);
+
+// One line per visible top-level window: process id, class, caption.
+std::wstring DescribeTopLevelWindows();
