@@ -1,0 +1,103 @@
+// Shows the Results dialog of a real run and keeps pictures of it: starts the product in
+// the given tools folder, dismisses the introduction box, saves the dialog as a bitmap
+// before and after "View more", prints the summary text and closes the dialog.
+//
+//   results_tour.exe TOOLS_FOLDER PRODUCT_EXE OUTPUT_FOLDER
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "e2e/ui_driver.h"
+#include "text/encoding.h"
+
+namespace {
+
+constexpr int kViewMore = 1037, kResultsText = 1032, kClose = 2;
+
+// Copies what the screen shows of the window into a 24-bit bitmap file.
+bool SaveWindowBitmap(HWND window, const std::wstring& path) {
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    if (width <= 0 || height <= 0) return false;
+
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    std::vector<char> pixels(stride * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+void Print(const std::wstring& text) {
+    const std::string utf8 = WideToUtf8(text);
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    std::fflush(stdout);
+}
+
+// Lets the dialog finish painting before the screen is read.
+void SettleAndShow(HWND window) {
+    SetForegroundWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(1500);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: results_tour TOOLS_FOLDER PRODUCT_EXE OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const std::wstring tools = argv[1], product = argv[2], output = argv[3];
+    TestProcess run(product, L"", tools);
+    if (!run.Started()) return 1;
+
+    const HWND introduction = WaitForDialog(run, L"Checking for conflicting programs", 120000);
+    if (!introduction) return 1;
+    PressButton(introduction, IDOK);
+
+    const HWND results = WaitForDialog(run, L"Vistora System Diagnostics", 120000);
+    if (!results) return 1;
+    SettleAndShow(results);
+    const bool first = SaveWindowBitmap(results, output + L"\\results.bmp");
+    Print(L"Summary shown in the Results dialog:\n" + DialogItemText(results, kResultsText) + L"\n");
+
+    PressButton(results, kViewMore);
+    for (int i = 0; i < 100 && IsWindowVisible(GetDlgItem(results, kViewMore)); ++i) Sleep(100);
+    SettleAndShow(results);
+    const bool second = SaveWindowBitmap(results, output + L"\\results-view-more.bmp");
+
+    PressButton(results, kClose);
+    const auto exitCode = run.WaitForExit(60000);
+    return first && second && exitCode == 0u ? 0 : 1;
+}
