@@ -37,6 +37,11 @@ struct RichEditLibraries {
     std::vector<UniqueLibrary> libraries;
 };
 
+// Leaves the dialog's controls as the template made them.
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
+
 void PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -178,7 +183,7 @@ TEST_F(ResultsDialog, EnlargesTheDefaultFormatByFourTenths) {
     // the dialog starts from.
     const HWND plain = CreateDialogParamW(
         GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS), nullptr,
-        [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; }, 0);
+        PlainDialogProc, 0);
     ASSERT_NE(plain, nullptr);
     CHARFORMAT2W before = {};
     before.cbSize = sizeof(before);
