@@ -1,0 +1,12 @@
+#pragma once
+// The DirectX diagnostic report at the end of the full log: dxdiag runs into a temporary
+// file while a progress dialog with Cancel is shown.
+#include <windows.h>
+
+// Launches dxdiag and shows the progress dialog over the Results dialog, which it
+// disables. False when a failure line was written into the DxDiag buffer instead; the
+// caller then finishes the save at once.
+bool StartDxDiagCapture(HWND resultsDialog);
+
+// Completes the DxDiag buffer; the first half of finishing a save.
+void FinishDxDiagCapture();

@@ -1,0 +1,22 @@
+#pragma once
+// The process-wide state of "Save Full Log": the chosen path and the buffers the full log
+// is composed from. Every save starts the buffers afresh.
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+struct SaveBuffers {
+    std::filesystem::path savePath;
+    std::wostringstream fullLog;
+    std::wostringstream dxDiag;        // the DxDiag section
+    std::wostringstream dependencies;  // the DLL probe's report of this save
+};
+
+SaveBuffers& CurrentSave();
+
+// Replaces the three buffers with empty ones; the path stays.
+void ResetSaveBuffers();
+
+// Writes narrow text up to its first NUL with each byte widened to the code unit of the
+// same value: for ASCII texts and for reports whose encoding is not known.
+void WriteBytesWidened(std::wostream& out, const std::string& text);
