@@ -122,3 +122,30 @@ TEST(InteractiveMode, GathersAfterTheIntroductionAndShowsTheResults) {
     PressButton(results, kClose);
     EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
 }
+
+TEST(InteractiveMode, FixFirewallRepairsOnceAndKeepsTheSummary) {
+    Installation installation;
+    TestProcess product((installation.Tools() / Installation::ProductName()).wstring(), L"",
+                        installation.Tools().wstring());
+    const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
+    ASSERT_NE(introduction, nullptr);
+    PressButton(introduction, IDOK);
+    const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);
+    ASSERT_NE(results, nullptr);
+    const std::wstring summary = SummaryText(results);
+    ASSERT_TRUE(Visible(results, kFixFirewall));
+
+    PressButton(results, kFixFirewall);
+    const HWND box = WaitForDialog(product, L"Fix Firewall", kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogItemText(box, kMessageBoxTextId),
+              L"Please restart Vistora completely to check whether it is now permitted to access "
+              L"your network.");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(results, kFixFirewall)));
+    EXPECT_TRUE(Visible(results, kFixFirewall));
+    PressButton(box, IDOK);
+
+    EXPECT_EQ(SummaryText(results), summary);
+    PressButton(results, kClose);
+    EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+}
