@@ -170,15 +170,16 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
     if (c.steamUsers) {
         steamUser111.emplace(kSteamUsersKey + L"\\111");
         steamUser222.emplace(kSteamUsersKey + L"\\222");
+    } else {
+        ASSERT_FALSE(RegistryKeyExists(kSteamUsersKey)) << "the test prefix has Steam users left over";
     }
-    ASSERT_FALSE(!c.steamUsers && RegistryKeyExists(kSteamUsersKey))
-        << "the test prefix has Steam users left over";
 
     TestProcess crashing(host, arguments, work.Path().wstring());
     ASSERT_TRUE(crashing.Started());
     std::wstring message;
     if (c.box == Box::MayFlash) {
-        while (!crashing.HasExited()) {
+        const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+        while (!crashing.HasExited() && GetTickCount64() < deadline) {
             for (HWND box : FindDialogs(crashing.Id(), L"Error")) PressButton(box, IDOK);
             Sleep(50);
         }
@@ -186,6 +187,9 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
         HWND box = WaitForDialog(crashing, L"Error", kTimeoutMs);
         ASSERT_TRUE(box);
         message = DialogItemText(box, kMessageBoxTextId);
+        // System-modal and without an owner: it stays above every window of the desktop.
+        EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_FALSE(GetWindow(box, GW_OWNER));
         if (c.box == Box::Dismissed) PressButton(box, IDOK);
     }
     ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
