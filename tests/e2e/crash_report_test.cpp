@@ -191,6 +191,7 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
         EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_FALSE(GetWindow(box, GW_OWNER));
         if (c.box == Box::Dismissed) PressButton(box, IDOK);
+        if (c.box == Box::EndedBySecondFault) std::ofstream(work / L"second_fault.go").put('1');
     }
     ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
 
@@ -224,3 +225,24 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CrashReport, ::testing::ValuesIn(kCrashCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Without the dump library no dump can be written: after two attempts the user sees
+// nothing, and the Steam library is still offered the crash. A copy of the crash host
+// under its own name loses the library through Wine's per-program DLL overrides.
+TEST(CrashReportWithoutDumpLibrary, OnlyTellsSteam) {
+    TempFolder work;
+    const std::filesystem::path host = WindowsPath(CRASH_HOST_PATH);
+    const std::wstring copyName = L"crash_host_without_dbghelp.exe";
+    std::filesystem::copy_file(host, work / copyName);
+    std::filesystem::copy_file(host.parent_path() / L"steammdmp32.dll", work / L"steammdmp32.dll");
+    const std::wstring overrides = L"Software\\Wine\\AppDefaults\\" + copyName + L"\\DllOverrides";
+    const ScopedRegistryKey overridesKey(overrides);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"dbghelp", REG_SZ, L"", sizeof(L"")),
+              ERROR_SUCCESS);
+
+    TestProcess crashing((work / copyName).wstring(), L"write-av", work.Path().wstring());
+    ASSERT_TRUE(crashing.Started());
+    ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
+    EXPECT_TRUE(DumpsIn(work.Path()).empty());
+    EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(Hex(kAccessViolation)));
+}
