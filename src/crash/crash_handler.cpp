@@ -4,8 +4,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <cwchar>
+#include <iterator>
 
 #include <dbghelp.h>
 

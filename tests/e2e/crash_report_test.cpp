@@ -170,15 +170,16 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
     if (c.steamUsers) {
         steamUser111.emplace(kSteamUsersKey + L"\\111");
         steamUser222.emplace(kSteamUsersKey + L"\\222");
+    } else {
+        ASSERT_FALSE(RegistryKeyExists(kSteamUsersKey)) << "the test prefix has Steam users left over";
     }
-    ASSERT_FALSE(!c.steamUsers && RegistryKeyExists(kSteamUsersKey))
-        << "the test prefix has Steam users left over";
 
     TestProcess crashing(host, arguments, work.Path().wstring());
     ASSERT_TRUE(crashing.Started());
     std::wstring message;
     if (c.box == Box::MayFlash) {
-        while (!crashing.HasExited()) {
+        const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+        while (!crashing.HasExited() && GetTickCount64() < deadline) {
             for (HWND box : FindDialogs(crashing.Id(), L"Error")) PressButton(box, IDOK);
             Sleep(50);
         }
@@ -186,7 +187,11 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
         HWND box = WaitForDialog(crashing, L"Error", kTimeoutMs);
         ASSERT_TRUE(box);
         message = DialogItemText(box, kMessageBoxTextId);
+        // System-modal and without an owner: it stays above every window of the desktop.
+        EXPECT_TRUE(GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_FALSE(GetWindow(box, GW_OWNER));
         if (c.box == Box::Dismissed) PressButton(box, IDOK);
+        if (c.box == Box::EndedBySecondFault) std::ofstream(work / L"second_fault.go").put('1');
     }
     ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
 
@@ -220,3 +225,24 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CrashReport, ::testing::ValuesIn(kCrashCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Without the dump library no dump can be written: after two attempts the user sees
+// nothing, and the Steam library is still offered the crash. A copy of the crash host
+// under its own name loses the library through Wine's per-program DLL overrides.
+TEST(CrashReportWithoutDumpLibrary, OnlyTellsSteam) {
+    TempFolder work;
+    const std::filesystem::path host = WindowsPath(CRASH_HOST_PATH);
+    const std::wstring copyName = L"crash_host_without_dbghelp.exe";
+    std::filesystem::copy_file(host, work / copyName);
+    std::filesystem::copy_file(host.parent_path() / L"steammdmp32.dll", work / L"steammdmp32.dll");
+    const std::wstring overrides = L"Software\\Wine\\AppDefaults\\" + copyName + L"\\DllOverrides";
+    const ScopedRegistryKey overridesKey(overrides);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, overrides.c_str(), L"dbghelp", REG_SZ, L"", sizeof(L"")),
+              ERROR_SUCCESS);
+
+    TestProcess crashing((work / copyName).wstring(), L"write-av", work.Path().wstring());
+    ASSERT_TRUE(crashing.Started());
+    ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
+    EXPECT_TRUE(DumpsIn(work.Path()).empty());
+    EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(Hex(kAccessViolation)));
+}

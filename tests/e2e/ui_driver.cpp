@@ -79,7 +79,8 @@ std::vector<HWND> FindDialogs(DWORD processId, const std::wstring& caption) {
     for (HWND window : TopLevelWindows()) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner == processId && ClassName(window) == L"#32770" &&
+        // Visible only once its initialisation has filled the controls.
+        if (owner == processId && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
             WindowText(window) == caption) {
             dialogs.push_back(window);
         }

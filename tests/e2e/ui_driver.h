@@ -42,8 +42,8 @@ private:
     DWORD id_ = 0;
 };
 
-// Top-level windows of class "#32770" (dialogs and message boxes) of the process whose
-// caption is the given one, in z-order.
+// Visible top-level windows of class "#32770" (dialogs and message boxes) of the process
+// whose caption is the given one, in z-order.
 std::vector<HWND> FindDialogs(DWORD processId, const std::wstring& caption);
 
 // Polls for such a dialog until the deadline. Null, with a recorded failure, on timeout
