@@ -4,7 +4,7 @@
 
 #include "crash/crash_hints.h"
 #include "crash/fixed_text.h"
-#include "crash/system_library.h"
+#include "text/system_library.h"
 #include "text/product_web.h"
 #include "text/win_handles.h"
 

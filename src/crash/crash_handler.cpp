@@ -12,7 +12,7 @@
 #include "crash/crash_analysis.h"
 #include "crash/crash_dump_contents.h"
 #include "crash/fixed_text.h"
-#include "crash/system_library.h"
+#include "text/system_library.h"
 #include "text/win_handles.h"
 
 namespace {
