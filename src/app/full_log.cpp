@@ -45,8 +45,8 @@ void WriteRunningProcesses(std::wostream& log, const RunningProcesses& processes
         << kDashLine;
     for (const auto& [lowerName, process] : processes) {
         // The width applies to the name alone; a longer name is written whole.
-        log << std::left << std::setw(48) << process.fileName << std::right << L" "
-            << process.imagePath << L"\n";
+        log << std::left << std::setw(48) << process.fileName
+            << std::resetiosflags(std::ios_base::adjustfield) << L" " << process.imagePath << L"\n";
     }
 }
 

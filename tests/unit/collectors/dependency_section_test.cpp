@@ -50,3 +50,13 @@ TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
     EXPECT_EQ(report.str().rfind(L"deps errors x86:\n", 0), 0u) << report.str();
 #endif
 }
+
+#ifdef _WIN64
+// The real 32-bit sibling, when the 32-bit build exists beside this one.
+TEST(RunDependencyProbeProgram, TheSiblingReportsThe32BitView) {
+    if (!std::filesystem::exists(SYSPROBE32_EXE)) GTEST_SKIP() << "no 32-bit build";
+    std::wstring text;
+    EXPECT_TRUE(RunDependencyProbeProgram(SYSPROBE32_EXE, 30000, text)) << text;
+    EXPECT_EQ(text.rfind(L"deps errors x86:\n", 0), 0u) << text;
+}
+#endif
