@@ -84,9 +84,10 @@ bool LaunchProcess(const std::string& executable, const char* arguments) {
     }
     LogDebug("Created process: %s\n", executable.c_str());
     const UniqueHandle thread(info.hThread);
+    // An earlier child still running is forgotten, and its exit can no longer count for
+    // the new one.
+    ReleaseChildProcess();
     ChildProcess& child = childProcess;
-    // An earlier child still running is forgotten; its wait goes before its handle.
-    child.wait.reset();
     child.process.reset(info.hProcess);
     HANDLE wait = nullptr;
     RegisterWaitForSingleObject(&wait, info.hProcess, ChildExitCallback, &child, INFINITE,

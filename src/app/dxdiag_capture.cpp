@@ -24,7 +24,7 @@ constexpr DWORD kPathBufferSize = 1024;
 // Where dxdiag writes its report during the current capture; empty when none was made.
 wchar_t dxDiagTempFile[kPathBufferSize] = {};
 
-void ClosePosted(HWND progressDialog) { PostMessageW(progressDialog, WM_CLOSE, 0, 0); }
+void PostClose(HWND progressDialog) { PostMessageW(progressDialog, WM_CLOSE, 0, 0); }
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -36,11 +36,11 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam != kPollTimer) return FALSE;
         PollChildProcess();
-        if (!HoldsChildProcess()) ClosePosted(dialog);
+        if (!HoldsChildProcess()) PostClose(dialog);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) != IDC_CANCEL) return FALSE;
-        ClosePosted(dialog);
+        PostClose(dialog);
         return TRUE;
     case WM_CLOSE: {
         const HWND results = reinterpret_cast<HWND>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
