@@ -10,7 +10,8 @@
 // One of Vistora's own log files, by the relative path the log prints.
 struct ProductLogFile {
     std::wstring relativePath;        // "bin\\weblog.txt"
-    std::optional<std::string> tail;  // UTF-8, up to the first NUL, at most the last 20000 bytes; nothing when missing
+    // UTF-8, up to the first NUL, at most the last 20000 bytes; nothing when missing.
+    std::optional<std::string> tail;
 };
 
 struct FullLogSections {

@@ -81,7 +81,8 @@ bool AskForPath(IFileSaveDialog& dialog, const std::wstring& defaultName,
     }
     const std::wstring pattern = L"*" + std::filesystem::path(defaultName).extension().wstring();
     const COMDLG_FILTERSPEC fileType = {L"Text", pattern.c_str()};
-    if (FAILED(dialog.SetFileTypes(1, &fileType)) || FAILED(dialog.SetFileName(defaultName.c_str()))) {
+    if (FAILED(dialog.SetFileTypes(1, &fileType)) ||
+        FAILED(dialog.SetFileName(defaultName.c_str()))) {
         return false;
     }
     SaveDialogClient& client = Client();

@@ -20,8 +20,9 @@ fs::path MakeProbeFolder() {
     wchar_t base[MAX_PATH + 1] = {};
     if (!GetTempPathW(MAX_PATH + 1, base)) return {};
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        fs::path folder = fs::path(base) / (L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) +
-                                            L"-" + std::to_wstring(attempt));
+        const fs::path folder =
+            fs::path(base) / (L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(attempt));
         if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }

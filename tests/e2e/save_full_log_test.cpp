@@ -10,6 +10,7 @@
 #include "support/built_files.h"
 #include "support/temp_folder.h"
 #include "text/encoding.h"
+#include "text/win_handles.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ std::string ReadBytes(const std::filesystem::path& path) {
 
 size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
     return count;
 }
 
@@ -71,7 +74,8 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
     TestProcess product((installation.Tools() / Installation::ProductName()).wstring(), L"",
                         installation.Tools().wstring());
     ASSERT_TRUE(product.Started());
-    const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
+    const HWND introduction =
+        WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
     ASSERT_NE(introduction, nullptr);
     PressButton(introduction, IDOK);
     const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);
@@ -119,8 +123,9 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
     // A file the product cannot replace while the test holds it open without sharing.
     const std::filesystem::path locked = saves / L"locked.txt";
     std::ofstream(locked) << "in use";
-    const HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    UniqueHandle holder{
+        CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+    ASSERT_TRUE(holder);
     SaveAs(product, results, locked);
     // The save dialog asks first whether to replace the file.
     HWND confirm = nullptr;
@@ -133,7 +138,7 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
     ASSERT_NE(confirm, nullptr) << WideToUtf8(DescribeTopLevelWindows());
     PressButton(confirm, IDYES);
     const HWND error = WaitForDialog(product, L"Error", kTimeoutMs);
-    CloseHandle(holder);
+    holder.reset();
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(DialogItemText(error, kMessageBoxTextId),
               L"Failed writing text file to: " + locked.wstring());

@@ -43,7 +43,8 @@ ApplicationState SmallMachine() {
     state.firewall.readResult = -2147024891;
     state.firewall.errorText = "CoCreateInstance failed: 0x80070005\n";
     state.firewall.grantedRules = {
-        {"application", L"(none)", L"Vistora UI", L"C:\\Vistora\\bin\\vistoraui.exe", "TCP", "in", 0x7FFFFFFF}};
+        {"application", L"(none)", L"Vistora UI", L"C:\\Vistora\\bin\\vistoraui.exe", "TCP", "in",
+         0x7FFFFFFF}};
     return state;
 }
 

@@ -62,7 +62,9 @@ TEST(WithTextExtension, MakesTheExtensionExactlyTxt) {
         {L"C:\\logs\\notes.txt", L"C:\\logs\\notes.txt"},
         {L"C:\\logs.d\\a.b.Txt", L"C:\\logs.d\\a.b.txt"},
     };
-    for (const auto& c : cases) EXPECT_EQ(WithTextExtension(c.chosen), c.saved) << WideToUtf8(c.chosen);
+    for (const auto& c : cases) {
+        EXPECT_EQ(WithTextExtension(c.chosen), c.saved) << WideToUtf8(c.chosen);
+    }
 }
 
 TEST(ShowSaveDialog, GivesThePathTypedIntoTheDialog) {

@@ -10,10 +10,13 @@ namespace {
 std::vector<std::filesystem::path> ProbeFolders() {
     wchar_t base[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, base);
-    const std::wstring prefix = L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    const std::wstring prefix =
+        L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-";
     std::vector<std::filesystem::path> folders;
     for (const auto& entry : std::filesystem::directory_iterator(base)) {
-        if (entry.path().filename().wstring().rfind(prefix, 0) == 0) folders.push_back(entry.path());
+        if (entry.path().filename().wstring().rfind(prefix, 0) == 0) {
+            folders.push_back(entry.path());
+        }
     }
     return folders;
 }
@@ -29,7 +32,8 @@ TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
         {STEAM_CLIENT_FIXTURE, 30000, false,
          std::wstring(STEAM_CLIENT_FIXTURE) + L" wrote no sysprobeloader32.txt\n"},
         // Never ends by itself.
-        {FIXTURE_HOST, 2000, false, std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
+        {FIXTURE_HOST, 2000, false,
+         std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
     };
     for (const auto& c : cases) {
         std::wstring text;
@@ -45,7 +49,8 @@ TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
 #ifdef _WIN64
     // No 32-bit sibling beside the test program: the reason, then the probe of this process.
     EXPECT_EQ(report.str().rfind(L"Could not start ", 0), 0u) << report.str();
-    EXPECT_NE(report.str().find(L"sysprobe32.exe, error 2\ndeps errors x64:\n"), std::wstring::npos);
+    EXPECT_NE(report.str().find(L"sysprobe32.exe, error 2\ndeps errors x64:\n"),
+              std::wstring::npos);
 #else
     EXPECT_EQ(report.str().rfind(L"deps errors x86:\n", 0), 0u) << report.str();
 #endif

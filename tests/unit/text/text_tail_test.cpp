@@ -19,7 +19,9 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 // Lines of numbered text, so a wrong cut shows up as a wrong number.
 std::string NumberedText(size_t bytes) {
     std::string text;
-    for (size_t line = 0; text.size() < bytes; ++line) text += "line " + std::to_string(line) + "\n";
+    for (size_t line = 0; text.size() < bytes; ++line) {
+        text += "line " + std::to_string(line) + "\n";
+    }
     text.resize(bytes);
     return text;
 }
@@ -64,7 +66,8 @@ TEST(ReadTextFileTail, GigabytesOfLogCostLittleMemory) {
         ASSERT_TRUE(file);
         const std::string text = NumberedText(100000);
         DWORD written = 0;
-        ASSERT_TRUE(WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+        ASSERT_TRUE(WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                              nullptr));
         LARGE_INTEGER end;
         end.QuadPart = 3LL << 30;
         ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
