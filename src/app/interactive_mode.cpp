@@ -60,10 +60,13 @@ private:
     std::vector<HMODULE> libraries_;
 };
 
-void RunMessageLoop(HWND dialog) {
+void RunMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(dialog, &message)) continue;
+        // Each message goes to the dialog it belongs to, so that the keyboard (Esc for
+        // Cancel) works in the save's progress dialog as in the Results dialog.
+        const HWND dialog = GetAncestor(message.hwnd, GA_ROOT);
+        if (dialog && IsDialogMessageW(dialog, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -90,6 +93,6 @@ int RunInteractiveMode() {
     // Without the dialog nothing could ever end the message loop.
     if (!dialog) return 0;
     ShowWindow(dialog, SW_SHOWNORMAL);
-    RunMessageLoop(dialog);
+    RunMessageLoop();
     return 0;
 }

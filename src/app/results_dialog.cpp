@@ -6,8 +6,11 @@
 #include <exception>
 
 #include "app/application_state.h"
+#include "app/dxdiag_capture.h"
 #include "app/faq_address.h"
+#include "app/full_log_file.h"
 #include "app/rich_text.h"
+#include "app/save_command.h"
 #include "app/summary_report.h"
 #include "firewall/firewall_access.h"
 #include "locale/locale.h"
@@ -90,6 +93,12 @@ void OnShowDetails(HWND dialog, bool viewMore) {
     if (viewMore) SendMessageW(text, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
+// The second half of a save: the DxDiag report is complete, the log can be written.
+void FinishSave(HWND dialog) {
+    FinishDxDiagCapture();
+    if (const ApplicationState* state = StateOf(dialog)) WriteFullLog(*state);
+}
+
 void OpenFaq() {
     std::wstring localeValue;
     try {
@@ -114,6 +123,9 @@ void FixFirewall(HWND dialog) {
 
 BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
+    case IDC_SAVE_FULL_LOG:
+        StartFullLogSave(dialog);
+        return TRUE;
     case IDC_FIX_FIREWALL:
         FixFirewall(dialog);
         return TRUE;
@@ -139,6 +151,9 @@ INT_PTR CALLBACK ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         return OnInitDialog(dialog, reinterpret_cast<ApplicationState*>(lParam));
     case kShowDetails:
         OnShowDetails(dialog, wParam == 1);
+        return TRUE;
+    case kFinishSave:
+        FinishSave(dialog);
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));

@@ -34,6 +34,21 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// A thread-pool wait registration. Unregistering waits for a callback in flight, so
+// whatever the callback touches outlives it.
+struct WaitUnregisterer {
+    using pointer = HandleValue;
+    void operator()(HandleValue wait) const { UnregisterWaitEx(wait, INVALID_HANDLE_VALUE); }
+};
+using UniqueWait = std::unique_ptr<void, WaitUnregisterer>;
+
+// Memory that a system call allocated for the caller with LocalAlloc.
+struct LocalMemoryFreer {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+template <typename T>
+using UniqueLocalMemory = std::unique_ptr<T, LocalMemoryFreer>;
+
 struct RegistryKeyCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }
 };

@@ -1,6 +1,7 @@
 // Shows the Results dialog of a real run and keeps pictures of it: starts the product in
 // the given tools folder, dismisses the introduction box, saves the dialog as a bitmap
-// before and after "View more", prints the summary text and closes the dialog.
+// before and after "View more", prints the summary text, saves the full log as
+// "info.txt" in the output folder through "Save Full Log" and closes the dialog.
 //
 //   results_tour.exe TOOLS_FOLDER PRODUCT_EXE OUTPUT_FOLDER
 #include <cstdio>
@@ -16,7 +17,8 @@
 
 namespace {
 
-constexpr int kViewMore = 1037, kResultsText = 1032, kClose = 2;
+constexpr int kViewMore = 1037, kResultsText = 1032, kClose = 2, kSaveFullLog = 1031;
+constexpr int kFileNameEdit = 0x480;
 
 // Copies what the screen shows of the window into a 24-bit bitmap file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
@@ -71,6 +73,24 @@ void SettleAndShow(HWND window) {
     Sleep(1500);
 }
 
+// "Save Full Log" into the given path; true once the log is written and the Explorer
+// window the product opens on it is closed again.
+bool SaveFullLog(const TestProcess& run, HWND results, const std::wstring& path) {
+    PressButton(results, kSaveFullLog);
+    const HWND dialog = WaitForDialog(run, L"Save", 120000);
+    if (!dialog) return false;
+    SetWindowTextW(GetDlgItem(dialog, kFileNameEdit), path.c_str());
+    PressButton(dialog, IDOK);
+    for (int i = 0; i < 1200; ++i) {
+        if (const HWND explorer = FindWindowW(L"ExplorerWClass", nullptr)) {
+            PostMessageW(explorer, WM_CLOSE, 0, 0);
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -96,8 +116,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < 100 && IsWindowVisible(GetDlgItem(results, kViewMore)); ++i) Sleep(100);
     SettleAndShow(results);
     const bool second = SaveWindowBitmap(results, output + L"\\results-view-more.bmp");
+    const bool saved = SaveFullLog(run, results, output + L"\\info.txt");
 
     PressButton(results, kClose);
     const auto exitCode = run.WaitForExit(60000);
-    return first && second && exitCode == 0u ? 0 : 1;
+    return first && second && saved && exitCode == 0u ? 0 : 1;
 }

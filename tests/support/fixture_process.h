@@ -80,16 +80,24 @@ struct HostRecord {
     std::vector<ModuleInfo> modules;  // its own executable first, then each DLL it loaded
 };
 
-// Waits (a bounded time) for the record of the fixture host at this path.
-inline std::optional<HostRecord> WaitForHostRecord(const std::filesystem::path& host) {
-    const std::filesystem::path recordPath = host.wstring() + L".record";
+// Waits (a bounded time) for the "<program>.record" that a fixture program writes about
+// itself, and gives its text.
+inline std::optional<std::string> WaitForRecordText(const std::filesystem::path& program) {
+    const std::filesystem::path recordPath = program.wstring() + L".record";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!std::filesystem::exists(recordPath)) {
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    return ReadTextFile(recordPath);
+}
+
+// Waits (a bounded time) for the record of the fixture host at this path.
+inline std::optional<HostRecord> WaitForHostRecord(const std::filesystem::path& host) {
+    const std::optional<std::string> text = WaitForRecordText(host);
+    if (!text) return std::nullopt;
     HostRecord record;
-    std::istringstream lines(ReadTextFile(recordPath));
+    std::istringstream lines(*text);
     for (std::string kind; lines >> kind;) {
         lines.get();  // the blank after the kind
         std::string rest;

@@ -1,0 +1,18 @@
+#pragma once
+// The body of the full log's "Dependency error analysis" section. Vistora's own libraries
+// are 32-bit, so the section shows what a 32-bit process can load: the 64-bit build asks
+// its 32-bit sibling for the report and probes in-process only when that cannot be had.
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include <windows.h>
+
+void WriteDependencySection(std::wostream& report);
+
+// Starts program with "-analyzeDependencies" in a fresh temporary folder, waits at most
+// timeoutMs for it (ending it after that) and takes the "sysprobeloader32.txt" it wrote
+// there; the folder is removed afterwards. False, with one line saying why in text, when
+// the report cannot be had.
+bool RunDependencyProbeProgram(const std::filesystem::path& program, DWORD timeoutMs,
+                               std::wstring& text);

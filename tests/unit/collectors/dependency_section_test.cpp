@@ -1,0 +1,67 @@
+#include "collectors/dependency_section.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The probe folders of this process; none may be left behind.
+std::vector<std::filesystem::path> ProbeFolders() {
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, base);
+    const std::wstring prefix =
+        L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    std::vector<std::filesystem::path> folders;
+    for (const auto& entry : std::filesystem::directory_iterator(base)) {
+        if (entry.path().filename().wstring().rfind(prefix, 0) == 0) {
+            folders.push_back(entry.path());
+        }
+    }
+    return folders;
+}
+
+}  // namespace
+
+TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
+    const std::wstring missing = std::wstring(DEPENDENCY_PROBE) + L".missing.exe";
+    struct Case { std::wstring program; DWORD timeoutMs; bool probed; std::wstring text; };
+    const Case cases[] = {
+        {DEPENDENCY_PROBE, 30000, true, L"deps errors x86:\nError module: libcef.dll, loaded: 0\n"},
+        {missing, 30000, false, L"Could not start " + missing + L", error 2\n"},
+        {STEAM_CLIENT_FIXTURE, 30000, false,
+         std::wstring(STEAM_CLIENT_FIXTURE) + L" wrote no sysprobeloader32.txt\n"},
+        // Never ends by itself.
+        {FIXTURE_HOST, 2000, false,
+         std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
+    };
+    for (const auto& c : cases) {
+        std::wstring text;
+        EXPECT_EQ(RunDependencyProbeProgram(c.program, c.timeoutMs, text), c.probed) << c.program;
+        EXPECT_EQ(text, c.text);
+        EXPECT_TRUE(ProbeFolders().empty()) << c.program;
+    }
+}
+
+TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
+    std::wostringstream report;
+    WriteDependencySection(report);
+#ifdef _WIN64
+    // No 32-bit sibling beside the test program: the reason, then the probe of this process.
+    EXPECT_EQ(report.str().rfind(L"Could not start ", 0), 0u) << report.str();
+    EXPECT_NE(report.str().find(L"sysprobe32.exe, error 2\ndeps errors x64:\n"),
+              std::wstring::npos);
+#else
+    EXPECT_EQ(report.str().rfind(L"deps errors x86:\n", 0), 0u) << report.str();
+#endif
+}
+
+#ifdef _WIN64
+// The real 32-bit sibling, when the 32-bit build exists beside this one.
+TEST(RunDependencyProbeProgram, TheSiblingReportsThe32BitView) {
+    if (!std::filesystem::exists(SYSPROBE32_EXE)) GTEST_SKIP() << "no 32-bit build";
+    std::wstring text;
+    EXPECT_TRUE(RunDependencyProbeProgram(SYSPROBE32_EXE, 30000, text)) << text;
+    EXPECT_EQ(text.rfind(L"deps errors x86:\n", 0), 0u) << text;
+}
+#endif
