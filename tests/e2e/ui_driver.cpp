@@ -92,7 +92,13 @@ HWND WaitForDialog(const TestProcess& process, const std::wstring& caption, DWOR
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         const std::vector<HWND> dialogs = FindDialogs(process.Id(), caption);
-        if (!dialogs.empty()) return dialogs.front();
+        if (!dialogs.empty()) {
+            // A message box has its caption before its text. A sent message is handled only
+            // once its thread pumps messages again, that is after the dialog's set-up.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(dialogs.front(), WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored);
+            return dialogs.front();
+        }
         if (process.HasExited()) {
             ADD_FAILURE() << "process " << process.Id() << " ended without showing a dialog \""
                           << WideToUtf8(caption) << "\"";
