@@ -3,7 +3,7 @@
 
 // Loads a Windows DLL from the system folder by its full path. The tool runs with
 // administrator rights, so a file of the same name beside it or in the current directory
-// must never be loaded instead. Null when it cannot be loaded.
+// must never be loaded instead, nor in place of a library that it imports. Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
 // The export of a loaded library as the function type the caller knows it by; null when

@@ -11,6 +11,7 @@
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
 #include "support/temp_folder.h"
+#include "text/win_handles.h"
 
 namespace {
 
@@ -24,10 +25,50 @@ const wchar_t* const kPlantedNames[] = {L"dbghelp.dll", L"Psapi.dll", L"oleaut32
 // libraries a program of the product would get; a planted copy is what it must report on.
 const std::vector<std::wstring> kProbedByName = {L"dbghelp.dll", L"oleaut32.dll"};
 
+// Names left to Wine's own copies. oleaut32 is one of Windows' known DLLs: its static import
+// always comes from the system folder, whatever lies beside the program, but Wine has no
+// known DLLs. Wine's msftedit imports riched20, and Wine resolves the imports of its own
+// libraries in the default search order whatever the flags of the load, where Windows
+// searches the system folder first as the product asks it to.
+bool KeepsWinesCopy(const std::wstring& name) {
+    return name == L"oleaut32.dll" || name == L"Riched20.dll";
+}
+
+// Wine takes its own built-in copy of a system library even where Windows would take a
+// planted file; while this lives, the program of that file name prefers a DLL file of the
+// planted names, found in Windows' search order, as Windows does.
+class PreferPlantedFiles {
+public:
+    explicit PreferPlantedFiles(const std::wstring& programName)
+        : keyPath_(L"Software\\Wine\\AppDefaults\\" + programName + L"\\DllOverrides") {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot create the DLL overrides";
+            return;
+        }
+        const UniqueRegistryKey owned{key};
+        const std::wstring nativeFirst = L"native,builtin";
+        for (const wchar_t* name : kPlantedNames) {
+            if (KeepsWinesCopy(name)) continue;
+            RegSetValueExW(key, std::filesystem::path(name).stem().c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(nativeFirst.c_str()),
+                           static_cast<DWORD>((nativeFirst.size() + 1) * sizeof(wchar_t)));
+        }
+    }
+    PreferPlantedFiles(const PreferPlantedFiles&) = delete;
+    PreferPlantedFiles& operator=(const PreferPlantedFiles&) = delete;
+    ~PreferPlantedFiles() { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str()); }
+
+private:
+    std::wstring keyPath_;
+};
+
 // A program copied into "<temp>\program", started in "<temp>\work", with the planted
 // libraries in both folders.
 struct PlantedMachine {
-    explicit PlantedMachine(const char* builtProgram, const std::wstring& programName) {
+    PlantedMachine(const char* builtProgram, const std::wstring& programName)
+        : preferPlanted(programName) {
         program = folder / (L"program\\" + programName);
         CopyBuilt(builtProgram, program);
         std::filesystem::create_directories(Work());
@@ -52,6 +93,7 @@ struct PlantedMachine {
         return loaded;
     }
 
+    PreferPlantedFiles preferPlanted;
     TempFolder folder;
     std::filesystem::path program;
 };
@@ -62,22 +104,27 @@ std::wstring Joined(const std::vector<std::wstring>& names) {
     return text;
 }
 
-const wchar_t* ProductName() { return sizeof(void*) == 8 ? L"sysprobe64.exe" : L"sysprobe32.exe"; }
+// A name of its own: Wine's per-program settings of the product's usual name belong to
+// other tests.
+constexpr wchar_t kProductName[] = L"sysprobe-planted.exe";
 
 }  // namespace
 
 TEST(PlantedLibraries, DependencyModeLoadsNoneButTheProbedNames) {
-    PlantedMachine machine(SYSPROBE_EXE, ProductName());
+    PlantedMachine machine(SYSPROBE_EXE, kProductName);
     TestProcess product(machine.program.wstring(), L"-analyzeDependencies", machine.Work().wstring());
     ASSERT_TRUE(product.Started());
     EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
     EXPECT_TRUE(std::filesystem::exists(machine.Work() / (sizeof(void*) == 8 ? L"sysprobeloader64.txt"
                                                                              : L"sysprobeloader32.txt")));
     EXPECT_EQ(Joined(machine.LoadedCopies(kProbedByName)), L"");
+    // The probe's own loads by name do take the copy beside the program: proof that this
+    // test sees a planted library being loaded.
+    EXPECT_TRUE(std::filesystem::exists(machine.folder / L"program\\dbghelp.dll.loaded"));
 }
 
 TEST(PlantedLibraries, InteractiveRunLoadsNone) {
-    PlantedMachine machine(SYSPROBE_EXE, ProductName());
+    PlantedMachine machine(SYSPROBE_EXE, kProductName);
     TestProcess product(machine.program.wstring(), L"", machine.Work().wstring());
     ASSERT_TRUE(product.Started());
     const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
