@@ -40,26 +40,6 @@ private:
     bool initialized_;
 };
 
-// The libraries that register the dialog's "RichEdit20W" class, freed in load order.
-class RichEditLibraries {
-public:
-    RichEditLibraries() {
-        // From the system folder only: this process runs elevated, and a copy of one of
-        // these beside the tool must never be loaded.
-        for (const wchar_t* name : {L"Msftedit.dll", L"Riched32.dll", L"Riched20.dll"}) {
-            if (HMODULE library = LoadSystemLibrary(name)) libraries_.push_back(library);
-        }
-    }
-    RichEditLibraries(const RichEditLibraries&) = delete;
-    RichEditLibraries& operator=(const RichEditLibraries&) = delete;
-    ~RichEditLibraries() {
-        for (HMODULE library : libraries_) FreeLibrary(library);
-    }
-
-private:
-    std::vector<HMODULE> libraries_;
-};
-
 void RunMessageLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -74,6 +54,25 @@ void RunMessageLoop() {
 
 }  // namespace
 
+RichEditLibraries::RichEditLibraries() {
+    // From the system folder only: this process runs elevated, and a copy of one of these
+    // beside the tool must never be loaded.
+    for (const wchar_t* name : {L"Msftedit.dll", L"Riched32.dll", L"Riched20.dll"}) {
+        if (HMODULE library = LoadSystemLibrary(name)) libraries_.push_back(library);
+    }
+}
+
+RichEditLibraries::~RichEditLibraries() {
+    for (HMODULE library : libraries_) FreeLibrary(library);
+}
+
+bool GatherStartupFindings(ApplicationState& state) {
+    ReadSteamInfo(state.steam);
+    if (!DetectConflicts(state.runningProcesses, state.detectedApps)) return false;
+    ReadFirewallAccess(state.firewall);
+    return true;
+}
+
 int RunInteractiveMode() {
     SetLocaleLanguage(0);
     // Nothing is gathered before the user has read this.
@@ -82,9 +81,7 @@ int RunInteractiveMode() {
 
     ApplicationState state;
     const OleSession ole;
-    ReadSteamInfo(state.steam);
-    if (!DetectConflicts(state.runningProcesses, state.detectedApps)) return 0;
-    ReadFirewallAccess(state.firewall);
+    if (!GatherStartupFindings(state)) return 0;
 
     const RichEditLibraries richEdit;
     const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <windows.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include "detect/module_snapshot.h"
@@ -25,6 +26,21 @@ std::wstring QueryImagePath(DWORD processId) {
     DWORD size = kImagePathCapacity;
     if (QueryFullProcessImageNameW(process.get(), 0, buffer, &size) != 1) return {};
     return buffer;
+}
+
+// Module snapshots cut paths at MAX_PATH characters, which would hide the file name of a
+// module deep in a folder tree; such a module's whole path is asked of the process itself.
+// The cut path stays when the process cannot be asked.
+std::wstring WholeModulePath(std::uint32_t processId, HMODULE module, std::wstring cutPath) {
+    const UniqueHandle process{
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)};
+    if (!process) return cutPath;
+    std::wstring path(32768, L'\0');
+    const DWORD length =
+        GetModuleFileNameExW(process.get(), module, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return cutPath;
+    path.resize(length);
+    return path;
 }
 
 bool MatchesAny(const std::wstring& subjectLower, const std::vector<std::wstring>& patterns) {
@@ -74,6 +90,9 @@ bool ScanProcessModules(std::uint32_t processId, const SignatureTable& table,
     do {
         ModuleInfo module;
         module.path.assign(entry.szExePath, wcsnlen(entry.szExePath, MAX_PATH));
+        if (module.path.size() >= MAX_PATH - 1) {
+            module.path = WholeModulePath(processId, entry.hModule, std::move(module.path));
+        }
         const std::wstring lower = ToLowerAscii(module.path);
         for (const auto& [key, patterns] : table) {
             if (MatchesAny(lower, patterns)) detected[key].insert(module.path);

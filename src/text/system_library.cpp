@@ -9,5 +9,7 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     if (std::wcslen(fileName) + length + 2 > sizeof(path) / sizeof(path[0])) return nullptr;
     std::wcscat(path, L"\\");
     std::wcscat(path, fileName);
-    return LoadLibraryW(path);
+    // The libraries it imports are looked for in the system folder too: a plain load by full
+    // path would still search the program's own folder for them first.
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -3,7 +3,7 @@
 
 // Loads a Windows DLL from the system folder by its full path. The tool runs with
 // administrator rights, so a file of the same name beside it or in the current directory
-// must never be loaded instead. Null when it cannot be loaded. Allocates nothing, so the
+// must never be loaded instead, nor in place of a library that it imports. Null when it cannot be loaded. Allocates nothing, so the
 // crash handler may use it.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/built_files.h"
-#include "support/fixture_process.h"
+#include "support/fixture_hosts.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
 #include "text/encoding.h"
@@ -34,17 +34,11 @@ struct Host {
 
 std::optional<Host> StartHost(const TempFolder& folder, const std::wstring& program,
                               const std::vector<std::wstring>& dlls = {}) {
-    const std::filesystem::path exe = folder / program;
-    if (!std::filesystem::exists(exe)) CopyBuilt(FIXTURE_HOST, exe);
-    std::wstring arguments;
-    for (const std::wstring& dll : dlls) {
-        const std::filesystem::path path = folder / dll;
-        if (!std::filesystem::exists(path)) CopyBuilt(FIXTURE_MODULE, path);
-        arguments += L"\"" + path.wstring() + L"\" ";
-    }
-    FixtureProcess process(exe, arguments);
+    std::vector<std::filesystem::path> dllPaths;
+    for (const std::wstring& dll : dlls) dllPaths.push_back(folder / dll);
+    FixtureProcess process = LaunchHost(folder / program, dllPaths);
     if (!process.Started()) return std::nullopt;
-    std::optional<HostRecord> record = WaitForHostRecord(exe);
+    std::optional<HostRecord> record = WaitForHostRecord(folder / program);
     if (!record || record->modules.size() != dlls.size() + 1) return std::nullopt;
     return Host{std::move(process), std::move(*record)};
 }
@@ -209,4 +203,64 @@ TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
     EXPECT_FALSE(ScanProcessModules(0xFFFFFFF0u, ModuleSignatures, detected, modules));
     EXPECT_TRUE(detected.empty());
     EXPECT_TRUE(modules.empty());
+}
+
+// Many processes at once, modules deep below a folder whose paths pass 260 characters, and
+// names outside ASCII and outside the Basic Multilingual Plane. (Wine 8 cannot start a
+// program from such a deep folder, its CreateProcess aborts, so the long paths here are
+// the modules'.)
+TEST(DetectConflicts, RecordsAHostileMachine) {
+    // 2000 processes would take minutes to start under Wine; this many keep the test short
+    // while the snapshot is still several times larger than a usual machine's.
+    constexpr int kManyHosts = 150;
+    TempFolder folder;
+    std::vector<std::filesystem::path> manyPaths;
+    std::vector<FixtureProcess> many;
+    for (int i = 0; i < kManyHosts; ++i) {
+        manyPaths.push_back(folder / (L"many\\host" + std::to_wstring(i) + L".exe"));
+        many.push_back(LaunchHost(manyPaths.back()));
+    }
+
+    std::wstring deep = L"deep";
+    while (deep.size() < 300) deep += L"\\folder with a long name " + std::to_wstring(deep.size());
+    // Wine's file system cannot name a file with a lone surrogate (its host side aborts),
+    // so such names are left to a Windows machine.
+    const std::wstring strange = L"str\u00E4nge \u4E2D\u6587 \U0001F600";
+    auto product = StartHost(folder, L"app\\Vistora64.exe",
+                             {deep + L"\\RTSSHooks64.dll", deep + L"\\" + strange + L".dll",
+                              L"m\u00F6dule\\" + strange + L"RTSSHooks.dll"});
+    auto named = StartHost(folder, L"named\\" + strange + L".exe");
+    ASSERT_TRUE(product);
+    ASSERT_TRUE(named);
+    for (const std::filesystem::path& path : manyPaths) ASSERT_TRUE(WaitForHostRecord(path));
+
+    const Scan scan = RunScan();
+    for (int i = 0; i < kManyHosts; ++i) {
+        const auto found = scan.processes.find(L"host" + std::to_wstring(i) + L".exe");
+        ASSERT_NE(found, scan.processes.end()) << i;
+        EXPECT_EQ(found->second.processId, many[i].Id());
+        EXPECT_EQ(found->second.imagePath, manyPaths[i].wstring());
+    }
+
+    const std::wstring productPath = (folder / L"app\\Vistora64.exe").wstring();
+    const std::vector<std::wstring> modulePaths = {
+        (folder / (deep + L"\\RTSSHooks64.dll")).wstring(),
+        (folder / (deep + L"\\" + strange + L".dll")).wstring(),
+        (folder / (L"m\u00F6dule\\" + strange + L"RTSSHooks.dll")).wstring(),
+    };
+    const auto scanned = scan.processes.find(L"vistora64.exe");
+    ASSERT_NE(scanned, scan.processes.end());
+    EXPECT_EQ(scanned->second.imagePath, productPath);
+    for (const std::wstring& path : modulePaths) {
+        const auto& modules = scanned->second.modules;
+        EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
+                                [&](const ModuleInfo& m) { return m.path == path; }))
+            << WideToUtf8(path);
+    }
+    EXPECT_EQ(scan.detected.at(L"rivatuner"), (DetectedApp{modulePaths[0], modulePaths[2]}));
+
+    const std::wstring namedLower = ToLowerAscii(strange + L".exe");
+    ASSERT_EQ(scan.processes.count(namedLower), 1u);
+    EXPECT_EQ(scan.processes.at(namedLower).fileName, strange + L".exe");
+    EXPECT_EQ(scan.processes.at(namedLower).imagePath, (folder / (L"named\\" + strange + L".exe")).wstring());
 }
