@@ -23,17 +23,27 @@ void ShowInExplorer(const std::filesystem::path& file) {
 
 }  // namespace
 
-void WriteFullLog(const ApplicationState& state) {
-    SaveBuffers& save = CurrentSave();
-    bool written = false;
+bool SaveFullLogFile(const ApplicationState& state, const std::filesystem::path& path,
+                     std::wstring dependencies, std::wstring dxDiag) {
     try {
-        save.fullLog << ComposeFullLog(state, GatherFullLogSections(state, save.dependencies.str(),
-                                                                    save.dxDiag.str()));
-        written = WriteTextFile(save.savePath, WideToUtf8(save.fullLog.str()));
+        // One copy of the log at a time where possible: the sections (a large config dump
+        // among them) are gone once composed, the UTF-16 text once converted.
+        std::string text;
+        {
+            const std::wstring log = ComposeFullLog(
+                state, GatherFullLogSections(state, std::move(dependencies), std::move(dxDiag)));
+            text = WideToUtf8(log);
+        }
+        return WriteTextFile(path, text);
     } catch (const std::exception&) {
         // The current directory, and with it the product folder, could not be read.
+        return false;
     }
-    if (written) {
+}
+
+void WriteFullLog(const ApplicationState& state) {
+    SaveBuffers& save = CurrentSave();
+    if (SaveFullLogFile(state, save.savePath, save.dependencies.str(), save.dxDiag.str())) {
         ShowInExplorer(save.savePath);
         return;
     }

@@ -7,7 +7,6 @@ SaveBuffers& CurrentSave() {
 
 void ResetSaveBuffers() {
     SaveBuffers& save = CurrentSave();
-    save.fullLog = std::wostringstream();
     save.dxDiag = std::wostringstream();
     save.dependencies = std::wostringstream();
 }

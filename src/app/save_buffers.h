@@ -7,14 +7,13 @@
 
 struct SaveBuffers {
     std::filesystem::path savePath;
-    std::wostringstream fullLog;
     std::wostringstream dxDiag;        // the DxDiag section
     std::wostringstream dependencies;  // the DLL probe's report of this save
 };
 
 SaveBuffers& CurrentSave();
 
-// Replaces the three buffers with empty ones; the path stays.
+// Replaces both report buffers with empty ones; the path stays.
 void ResetSaveBuffers();
 
 // Writes narrow text up to its first NUL with each byte widened to the code unit of the

@@ -1,21 +1,26 @@
-// Prints how long the scan, the start-up and the DLL probe take on a machine of fixture
-// processes, with the scan set against its floor: only the Win32 calls that any scan of
-// this machine must make. Medians of several runs; ratios, not absolute times, are what
-// compare across machines.
+// Prints how long the scan, the save of the full log, the start-up and the DLL probe take
+// on a machine of fixture processes, with the scan set against its floor: only the Win32
+// calls that any scan of this machine must make. Medians of several runs; ratios, not
+// absolute times, are what compare across machines. The save also prints its memory peaks.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <windows.h>
 #include <ole2.h>
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include "app/application_state.h"
+#include "app/full_log_file.h"
 #include "app/interactive_mode.h"
 #include "app/results_dialog.h"
 #include "collectors/dependency_analysis.h"
@@ -32,6 +37,14 @@ namespace {
 constexpr int kRepetitions = 15;
 constexpr int kProductHosts = 5;
 constexpr int kModulesPerProductHost = 150;
+// The heavy installation whose full log is saved.
+constexpr int kSaveProcesses = 300;
+constexpr int kSaveModulesPerProductHost = 300;
+constexpr int kConfigProfiles = 50;
+constexpr std::size_t kConfigBytes = 5 << 20;
+constexpr std::size_t kLogBytes = std::size_t{256} << 20;
+const wchar_t* const kLogFiles[] = {L"log.txt", L"bin\\vistorauilog.txt", L"bin\\weblog.txt",
+                                    L"bin\\debug.log"};
 
 double Milliseconds(const std::function<void()>& work) {
     LARGE_INTEGER frequency, start, end;
@@ -57,9 +70,10 @@ double Median(int repetitions, const std::function<void()>& work) {
 // The medians of two kinds of work run in turns, so that a slow spell of a shared machine
 // weighs on both alike.
 std::pair<double, double> MediansInTurns(const std::function<void()>& first,
-                                         const std::function<void()>& second) {
+                                         const std::function<void()>& second,
+                                         int repetitions = kRepetitions) {
     std::vector<double> firstTimes, secondTimes;
-    for (int i = 0; i < kRepetitions; ++i) {
+    for (int i = 0; i < repetitions; ++i) {
         firstTimes.push_back(Milliseconds(first));
         secondTimes.push_back(Milliseconds(second));
     }
@@ -105,9 +119,10 @@ void Scan() {
 // Fixture processes until the machine has this many of them.
 class FixtureMachine {
 public:
-    FixtureMachine() {
-        for (int m = 0; m < kModulesPerProductHost; ++m) {
-            modules_.push_back(folder_ / (L"modules\\module" + std::to_wstring(m) + L".dll"));
+    explicit FixtureMachine(int modulesPerProductHost) {
+        // Short paths: every module's path goes on its host's command line.
+        for (int m = 0; m < modulesPerProductHost; ++m) {
+            modules_.push_back(folder_ / (L"m\\" + std::to_wstring(m) + L".dll"));
         }
         const wchar_t* const names[] = {L"Vistora64.exe", L"Vistora32.exe", L"vistoraui.exe"};
         for (int p = 0; p < kProductHosts; ++p) {
@@ -133,6 +148,104 @@ private:
     std::vector<std::filesystem::path> paths_;
 };
 
+// A Vistora installation as heavy as users' get: a large config.json of many profiles and
+// four logs of 256 MiB, with the tool's folder inside it as the current directory. Gone,
+// logs and all, with its owner.
+class HeavyInstallation {
+public:
+    HeavyInstallation() {
+        WriteConfig(folder_ / L"config.json");
+        std::filesystem::create_directories(folder_ / L"bin");
+        WriteLog(folder_ / kLogFiles[0]);
+        // Links to one file keep the disk use at one log; each is still read in full.
+        for (std::size_t i = 1; i < std::size(kLogFiles); ++i) {
+            const auto link = folder_ / kLogFiles[i];
+            if (!CreateHardLinkW(link.c_str(), (folder_ / kLogFiles[0]).c_str(), nullptr)) {
+                WriteLog(link);
+            }
+        }
+        folder_.EnterSubfolder(L"tools");
+    }
+    const std::filesystem::path& Path() const { return folder_.Path(); }
+
+private:
+    // Profiles of equal size, each mostly a long list of wallpaper assignments.
+    static void WriteConfig(const std::filesystem::path& path) {
+        std::ofstream file(path, std::ios::binary);
+        file << "{";
+        for (int p = 0; p < kConfigProfiles; ++p) {
+            std::string profile = (p ? ",\n\"user" : "\n\"user") + std::to_string(p) +
+                                  "\": {\"general\": {\"user\": {\"v\": \"1.0\", \"language\": "
+                                  "\"en-us\"}, \"shared\": {\"fps\": 30}, \"wallpaperconfig\": {"
+                                  "\"profile\": \"default\"";
+            for (int w = 0; profile.size() < kConfigBytes / kConfigProfiles; ++w) {
+                profile += ", \"monitor" + std::to_string(w) +
+                           "\": {\"file\": \"C:\\\\Games\\\\workshop\\\\content\\\\" +
+                           std::to_string(1000000 + w) + "\\\\scene.json\", \"volume\": 0.5}";
+            }
+            file << profile << "}}, \"virtualdesktops\": {\"0\": 1}}";
+        }
+        file << "\n}\n";
+    }
+
+    // Log lines with CR LF ends, written a mebibyte at a time.
+    static void WriteLog(const std::filesystem::path& path) {
+        std::string chunk;
+        for (int line = 0; chunk.size() < (1 << 20); ++line) {
+            chunk += "2026-12-10 05:00:00.000 [info] renderer: frame " + std::to_string(line) +
+                     " presented\r\n";
+        }
+        chunk.resize(1 << 20);
+        std::ofstream file(path, std::ios::binary);
+        for (std::size_t written = 0; written < kLogBytes; written += chunk.size()) file << chunk;
+    }
+
+    TempFolder folder_;
+};
+
+// The logs' bytes read once, in pieces, with nothing done to them.
+void ReadLogsOnce(const std::filesystem::path& installation) {
+    std::vector<char> piece(64 * 1024);
+    for (const wchar_t* log : kLogFiles) {
+        const UniqueHandle file{CreateFileW((installation / log).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
+        DWORD read = 0;
+        while (ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &read,
+                        nullptr) &&
+               read > 0) {
+        }
+    }
+}
+
+struct SaveFigures {
+    double milliseconds = 0, readLogsMilliseconds = 0;
+    double peakWorkingSetMiB = 0, peakPrivateMiB = 0;
+};
+
+// Saves the full log of the heavy installation on a machine of fixture processes, without
+// the DxDiag report and the DLL probe. Run first, so that the process's memory peaks are
+// those of a scan and a save rather than of the other measures.
+SaveFigures MeasureSave() {
+    FixtureMachine machine(kSaveModulesPerProductHost);
+    machine.GrowTo(kSaveProcesses);
+    const HeavyInstallation installation;
+    ApplicationState state;
+    DetectConflicts(state.runningProcesses, state.detectedApps);
+    SaveFigures figures;
+    std::tie(figures.milliseconds, figures.readLogsMilliseconds) = MediansInTurns(
+        [&] { SaveFullLogFile(state, installation.Path() / L"full log.txt", L"", L""); },
+        [&] { ReadLogsOnce(installation.Path()); },
+        3);
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    figures.peakWorkingSetMiB = static_cast<double>(counters.PeakWorkingSetSize) / (1 << 20);
+    // The peak of committed private memory is what Task Manager calls peak private bytes.
+    figures.peakPrivateMiB = static_cast<double>(counters.PeakPagefileUsage) / (1 << 20);
+    return figures;
+}
+
 void PrintRow(const char* what, double milliseconds, double floor, const char* goal) {
     if (floor > 0) {
         std::printf("%-44s %10.1f %10.1f %7.2f  %s\n", what, milliseconds, floor,
@@ -148,7 +261,8 @@ int wmain() {
     const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
     std::printf("%-44s %10s %10s %7s  %s\n", "measure (medians)", "ms", "floor ms", "ratio",
                 "goal");
-    FixtureMachine machine;
+    const SaveFigures save = MeasureSave();
+    FixtureMachine machine(kModulesPerProductHost);
     for (const int count : {50, 200}) {
         machine.GrowTo(count);
         Scan();  // the first scan pays for pages and caches that both would share
@@ -156,6 +270,10 @@ int wmain() {
         const std::string what = "scan, " + std::to_string(count) + " fixture processes";
         PrintRow(what.c_str(), scan, floor, "ratio <= 1.15");
     }
+    PrintRow("save, 300 processes, 4 logs of 256 MiB", save.milliseconds,
+             save.readLogsMilliseconds, "floor: reading the logs once");
+    PrintRow("  save: peak working set (MiB)", save.peakWorkingSetMiB, 0, "for the record");
+    PrintRow("  save: peak private bytes (MiB)", save.peakPrivateMiB, 0, "<= 64 MiB");
 
     const auto [gathering, floor] = MediansInTurns(
         [] {
