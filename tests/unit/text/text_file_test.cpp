@@ -70,9 +70,9 @@ TEST(ReadTextFile, DeliversLineFeedsWithoutPadding) {
 
 TEST(ReadTextFile, GivesNothingForAFileTooLargeToHold) {
     if (sizeof(size_t) > 4) GTEST_SKIP() << "a 64-bit string holds any file size";
-    // Sparse files: only the size is set, so they take no disk space. 3 GiB is more than a
-    // 32-bit string holds; 4 GiB + 20 would pass for 20 bytes once cut to 32 bits.
-    const std::uint64_t sizes[] = {3ull << 30, (4ull << 30) + 20};
+    // Sparse files: only the size is set, so they take no disk space. 4 GiB + 20 would pass
+    // for 20 bytes once cut to 32 bits; 3 GiB is more than a 32-bit string holds.
+    const std::uint64_t sizes[] = {(4ull << 30) + 20, 3ull << 30};
     TempFolder folder;
     const auto path = folder / L"large.txt";
     for (const std::uint64_t size : sizes) {
