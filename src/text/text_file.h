@@ -1,11 +1,12 @@
 #pragma once
 // Whole-file reading and writing in text mode: CR LF becomes LF on reading, LF becomes
-// CR LF on writing.
+// CR LF on writing. As ever in text mode, reading ends at a Ctrl-Z byte (0x1A).
 #include <filesystem>
 #include <string>
 
-// The file's text; "" when it cannot be opened or is empty.
+// The file's text; "" when it cannot be opened, is empty or is too large to hold in memory.
 std::string ReadTextFile(const std::filesystem::path& path);
 
-// Replaces the file with the text up to its first NUL; false when that failed.
+// Replaces the file with the text up to its first NUL; false when that failed, including a
+// failure to write the last of it when the file is closed.
 bool WriteTextFile(const std::filesystem::path& path, const std::string& text);

@@ -1,6 +1,7 @@
 #include "log/log.h"
 #include "log/log_settings.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -17,6 +18,26 @@ std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
+
+// The C runtime's time zone while it lives: local time then differs from UTC even on a
+// machine that runs in UTC.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const std::string& zone) {
+        if (const char* previous = std::getenv("TZ")) previous_ = previous;
+        _putenv(("TZ=" + zone).c_str());
+        _tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+    ~ScopedTimeZone() {
+        _putenv(("TZ=" + previous_).c_str());  // an empty value removes it
+        _tzset();
+    }
+
+private:
+    std::string previous_;
+};
 
 // Each case writes "log.txt" into its own current directory and leaves the settings off.
 class LogFile : public ::testing::Test {
@@ -58,6 +79,13 @@ TEST_F(LogFile, LevelsGateTheEntryPoints) {
 }
 
 TEST_F(LogFile, PrefixesUtcTimeAndThreadId) {
+    const ScopedTimeZone fiveHoursAhead("XYZ-5");
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {}, utc = {};
+    localtime_s(&local, &now);
+    gmtime_s(&utc, &now);
+    ASSERT_NE(local.tm_hour, utc.tm_hour) << "local time is still UTC";
+
     SetLogSettings(1, true);
     const std::time_t before = std::time(nullptr);
     LogInfo("Failed parsing locale: %s\n", "ui_en.json");

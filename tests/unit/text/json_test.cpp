@@ -29,6 +29,9 @@ TEST(ParseJson, IgnoresComments) {
     std::string errors;
     ASSERT_TRUE(ParseJson("// note\n{\"a\": 1 /* one */}", value, errors)) << errors;
     EXPECT_EQ(value["a"].asInt(), 1);
+    // Collected comments would be attached to the values.
+    EXPECT_FALSE(value.hasComment(Json::commentBefore));
+    EXPECT_FALSE(value["a"].hasComment(Json::commentAfterOnSameLine));
 }
 
 TEST(JsonToText, WritesTabIndentedUtf8WithEightDigits) {

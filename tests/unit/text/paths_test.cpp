@@ -1,6 +1,7 @@
 #include "text/paths.h"
 
 #include <fstream>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -91,13 +92,24 @@ TEST(ProductDirectory, SkipsADistributionFolderInAnyLetterCase) {
 
 TEST(ProductDirectory, StopsAtTheRoot) {
     // A tool folder directly below a root "Distribution" folder, and the root itself.
-    const fs::path tool = L"C:\\Distribution\\sysprobe-" + std::to_wstring(GetCurrentProcessId());
-    fs::create_directories(tool);
-    const fs::path previous = fs::current_path();
+    const fs::path distribution = L"C:\\Distribution";
+    const fs::path tool = distribution / (L"sysprobe-" + std::to_wstring(GetCurrentProcessId()));
+    // Puts the current directory back and removes what the test made, also when an
+    // assertion ends it early.
+    struct Restore {
+        fs::path previous, tool, distribution;
+        bool madeDistribution;
+        ~Restore() {
+            SetCurrentDirectoryW(previous.c_str());
+            std::error_code ignored;
+            fs::remove(tool, ignored);
+            if (madeDistribution) fs::remove(distribution, ignored);
+        }
+    } restore{fs::current_path(), tool, distribution, fs::create_directory(distribution)};
+    fs::create_directory(tool);
+
     ASSERT_TRUE(SetCurrentDirectoryW(tool.c_str()));
     EXPECT_EQ(ProductDirectory().wstring(), L"C:\\");
     ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
     EXPECT_EQ(ProductDirectory().wstring(), L"C:\\");
-    SetCurrentDirectoryW(previous.c_str());
-    fs::remove(tool);
 }

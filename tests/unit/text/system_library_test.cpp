@@ -1,28 +1,98 @@
 #include "text/system_library.h"
 
+#include <chrono>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/built_files.h"
+#include "support/fixture_process.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
+#include "text/encoding.h"
+#include "text/text_file.h"
 
-TEST(LoadSystemLibrary, LoadsFromTheSystemFolderOnly) {
-    // A file of the same name in the current directory must not be taken.
+namespace {
+
+std::filesystem::path OwnPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string LoadedPath(HMODULE library) {
+    if (!library) return "(not loaded)";
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(library, path, MAX_PATH);
+    return WideToUtf8(ToLowerAscii(std::wstring(path)));
+}
+
+// Adds an entry to Wine's DLL overrides in this process's environment, and so in that of the
+// processes it starts, while the owner lives.
+class ScopedDllOverride {
+public:
+    explicit ScopedDllOverride(const std::wstring& entry) {
+        wchar_t previous[1024] = {};
+        const DWORD length = GetEnvironmentVariableW(kName, previous, 1024);
+        if (length > 0 && length < 1024) previous_ = previous;
+        const std::wstring value = previous_ ? *previous_ + L";" + entry : entry;
+        SetEnvironmentVariableW(kName, value.c_str());
+    }
+    ScopedDllOverride(const ScopedDllOverride&) = delete;
+    ScopedDllOverride& operator=(const ScopedDllOverride&) = delete;
+    ~ScopedDllOverride() {
+        SetEnvironmentVariableW(kName, previous_ ? previous_->c_str() : nullptr);
+    }
+
+private:
+    static constexpr const wchar_t* kName = L"WINEDLLOVERRIDES";
+    std::optional<std::wstring> previous_;
+};
+
+}  // namespace
+
+// The program's own folder comes first in the search order, so that is where a planted copy
+// would be taken. The test runs a copy of this program beside one; the copy, seeing it,
+// writes down which files the loads took.
+TEST(LoadSystemLibrary, IgnoresACopyBesideTheProgram) {
+    const std::filesystem::path self = OwnPath();
+    const std::filesystem::path report = self.parent_path() / L"loads.txt";
+    if (std::filesystem::exists(self.parent_path() / L"Msftedit.dll")) {
+        const HMODULE system = LoadSystemLibrary(L"Msftedit.dll");
+        std::string loads = LoadedPath(system) + "\n";
+        if (system) FreeLibrary(system);
+        // What a load by the bare name takes here: the planted copy, or this test proves
+        // nothing.
+        const HMODULE byName = LoadLibraryW(L"Msftedit.dll");
+        loads += LoadedPath(byName) + "\n";
+        if (byName) FreeLibrary(byName);
+        ASSERT_TRUE(WriteTextFile(report, loads));
+        return;
+    }
+
     TempFolder folder;
-    folder.EnterSubfolder(L"cwd");
-    CopyFileW(L"C:\\windows\\system32\\kernel32.dll", (folder / L"cwd\\msftedit.dll").c_str(), FALSE);
+    const std::filesystem::path copy = folder / L"text_tests.exe";
+    ASSERT_TRUE(CopyFileW(self.c_str(), copy.c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(BuiltFile(PLANTED_MODULE).c_str(), (folder / L"Msftedit.dll").c_str(),
+                          TRUE));
+    // Wine prefers its built-in msftedit to a file beside the program; Windows takes the file.
+    const ScopedDllOverride nativeFirst(L"msftedit=n,b");
+    FixtureProcess child(copy, L"--gtest_filter=LoadSystemLibrary.IgnoresACopyBesideTheProgram");
+    ASSERT_TRUE(child.Started());
+    EXPECT_EQ(child.WaitForExit(std::chrono::seconds(120)), std::optional<DWORD>(0));
 
     wchar_t systemFolder[MAX_PATH] = {};
     GetSystemDirectoryW(systemFolder, MAX_PATH);
-    const HMODULE library = LoadSystemLibrary(L"Msftedit.dll");
-    ASSERT_NE(library, nullptr);
-    wchar_t loaded[MAX_PATH] = {};
-    GetModuleFileNameW(library, loaded, MAX_PATH);
-    EXPECT_EQ(ToLowerAscii(std::wstring(loaded)),
-              ToLowerAscii(std::wstring(systemFolder) + L"\\msftedit.dll"));
-    FreeLibrary(library);
+    const std::string systemCopy = WideToUtf8(ToLowerAscii(std::wstring(systemFolder))) +
+                                   "\\msftedit.dll";
+    const std::string plantedCopy = WideToUtf8(ToLowerAscii(folder.Path().wstring())) +
+                                    "\\msftedit.dll";
+    EXPECT_EQ(ReadTextFile(folder / L"loads.txt"), systemCopy + "\n" + plantedCopy + "\n");
+}
 
+TEST(LoadSystemLibrary, GivesNullForMissingLibrariesAndExports) {
     EXPECT_EQ(LoadSystemLibrary(L"no-such-library.dll"), nullptr);
     EXPECT_EQ(FindExport<FARPROC>(GetModuleHandleW(L"kernel32.dll"), "NoSuchExport"), nullptr);
 }

@@ -1,11 +1,14 @@
 #include "text/text_file.h"
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "support/temp_folder.h"
+#include "text/win_handles.h"
 
 namespace {
 
@@ -38,9 +41,12 @@ TEST(WriteTextFile, WritesCrLfAndStopsAtNul) {
     }
 }
 
-TEST(WriteTextFile, FailsWhenTheFolderIsMissing) {
+TEST(WriteTextFile, ReportsFailedWrites) {
     TempFolder folder;
     EXPECT_FALSE(WriteTextFile(folder / L"missing\\out.txt", "text"));
+    // The host's /dev/full opens, but takes no byte: a short text fails only when the file
+    // is closed.
+    EXPECT_FALSE(WriteTextFile(L"Z:\\dev\\full", "small text\n"));
 }
 
 TEST(ReadTextFile, DeliversLineFeedsWithoutPadding) {
@@ -60,6 +66,29 @@ TEST(ReadTextFile, DeliversLineFeedsWithoutPadding) {
         EXPECT_EQ(text.size(), c.text.size());
     }
     EXPECT_EQ(ReadTextFile(folder / L"missing.txt"), "");
+}
+
+TEST(ReadTextFile, GivesNothingForAFileTooLargeToHold) {
+    if (sizeof(size_t) > 4) GTEST_SKIP() << "a 64-bit string holds any file size";
+    // Sparse files: only the size is set, so they take no disk space. 4 GiB + 20 would pass
+    // for 20 bytes once cut to 32 bits; 3 GiB is more than a 32-bit string holds.
+    const std::uint64_t sizes[] = {(4ull << 30) + 20, 3ull << 30};
+    TempFolder folder;
+    const auto path = folder / L"large.txt";
+    for (const std::uint64_t size : sizes) {
+        {
+            const UniqueHandle file{CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+            ASSERT_TRUE(file);
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(file.get(), "first line\r\n", 12, &written, nullptr));
+            LARGE_INTEGER end;
+            end.QuadPart = static_cast<LONGLONG>(size);
+            ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+            ASSERT_TRUE(SetEndOfFile(file.get()));
+        }
+        EXPECT_EQ(ReadTextFile(path), "") << size;
+    }
 }
 
 TEST(TextFile, RoundTripIsByteExact) {
