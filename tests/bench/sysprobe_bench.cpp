@@ -1,17 +1,17 @@
 // Prints how long the scan, the save of the full log, the start-up and the DLL probe take
 // on a machine of fixture processes, with the scan set against its floor: only the Win32
 // calls that any scan of this machine must make. Medians of several runs; ratios, not
-// absolute times, are what compare across machines. The save also prints its memory peaks.
+// absolute times, are what compare across machines. The save also prints its memory peaks
+// and its main parts. A machine that is not as its row says gets a warning line.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -21,15 +21,18 @@
 
 #include "app/application_state.h"
 #include "app/full_log_file.h"
+#include "app/full_log_sections.h"
 #include "app/interactive_mode.h"
 #include "app/results_dialog.h"
 #include "collectors/dependency_analysis.h"
+#include "collectors/product_config.h"
 #include "detect/conflict_detection.h"
 #include "knowledge/signature_tables.h"
 #include "resource_ids.h"
 #include "support/fixture_hosts.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
+#include "text/encoding.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -37,6 +40,7 @@ namespace {
 constexpr int kRepetitions = 15;
 constexpr int kProductHosts = 5;
 constexpr int kModulesPerProductHost = 150;
+constexpr int kStartupProcesses = 300;
 // The heavy installation whose full log is saved.
 constexpr int kSaveProcesses = 300;
 constexpr int kSaveModulesPerProductHost = 300;
@@ -67,18 +71,20 @@ double Median(int repetitions, const std::function<void()>& work) {
     return Median(times);
 }
 
-// The medians of two kinds of work run in turns, so that a slow spell of a shared machine
-// weighs on both alike.
-std::pair<double, double> MediansInTurns(const std::function<void()>& first,
-                                         const std::function<void()>& second,
-                                         int repetitions = kRepetitions) {
-    std::vector<double> firstTimes, secondTimes;
+// The medians of kinds of work run in turns, so that a slow spell of a shared machine
+// weighs on all alike.
+std::vector<double> MediansInTurns(const std::vector<std::function<void()>>& works,
+                                   int repetitions = kRepetitions) {
+    std::vector<std::vector<double>> times(works.size());
     for (int i = 0; i < repetitions; ++i) {
-        firstTimes.push_back(Milliseconds(first));
-        secondTimes.push_back(Milliseconds(second));
+        for (std::size_t w = 0; w < works.size(); ++w) times[w].push_back(Milliseconds(works[w]));
     }
-    return {Median(firstTimes), Median(secondTimes)};
+    std::vector<double> medians;
+    for (const std::vector<double>& workTimes : times) medians.push_back(Median(workTimes));
+    return medians;
 }
+
+void Warn(const std::string& text) { std::printf("warning: %s\n", text.c_str()); }
 
 bool IsScannedName(const std::wstring& fileNameLower) {
     return fileNameLower == L"explorer.exe" || fileNameLower == L"rundll32.exe" ||
@@ -119,33 +125,74 @@ void Scan() {
 // Fixture processes until the machine has this many of them.
 class FixtureMachine {
 public:
-    explicit FixtureMachine(int modulesPerProductHost) {
+    explicit FixtureMachine(int modulesPerProductHost)
+        : modulesPerProductHost_(modulesPerProductHost) {
         // Short paths: every module's path goes on its host's command line.
         for (int m = 0; m < modulesPerProductHost; ++m) {
             modules_.push_back(folder_ / (L"m\\" + std::to_wstring(m) + L".dll"));
         }
-        const wchar_t* const names[] = {L"Vistora64.exe", L"Vistora32.exe", L"vistoraui.exe"};
         for (int p = 0; p < kProductHosts; ++p) {
-            Start(folder_ / (L"product" + std::to_wstring(p) + L"\\" + names[p % 3]), modules_);
+            Start(folder_ / (L"product" + std::to_wstring(p) + L"\\" + kProductNames[p % 3]),
+                  modules_);
         }
     }
+
+    // Starts plain hosts up to the count and waits for every host's record; warns when
+    // some host did not start or never wrote one.
     void GrowTo(int count) {
         while (static_cast<int>(hosts_.size()) < count) {
-            Start(folder_ / (L"plain\\host" + std::to_wstring(hosts_.size()) + L".exe"), {});
+            const std::wstring name = L"host" + std::to_wstring(hosts_.size()) + L".exe";
+            plainNames_.push_back(ToLowerAscii(name));
+            Start(folder_ / (L"plain\\" + name), {});
         }
-        for (const std::filesystem::path& path : paths_) WaitForHostRecord(path);
+        for (; waited_ < hosts_.size(); ++waited_) {
+            if (hosts_[waited_].Started() && WaitForHostRecord(paths_[waited_])) ++ready_;
+        }
+        if (ready_ < hosts_.size()) {
+            Warn(Machine() + ": only " + std::to_string(ready_) + " of them started and ran");
+        }
+    }
+
+    // Warns unless the scan saw every plain host, and every product name with at least
+    // its fixture DLLs and its executable as modules.
+    void WarnUnlessScanSees(const RunningProcesses& processes) const {
+        std::size_t plainSeen = 0;
+        for (const std::wstring& name : plainNames_) plainSeen += processes.count(name);
+        if (plainSeen < plainNames_.size()) {
+            Warn(Machine() + ": the scan saw " + std::to_string(plainSeen) + " of its " +
+                 std::to_string(plainNames_.size()) + " plain fixture processes");
+        }
+        for (const wchar_t* name : kProductNames) {
+            const auto found = processes.find(ToLowerAscii(name));
+            const std::size_t modules = found == processes.end() ? 0 : found->second.modules.size();
+            if (modules < static_cast<std::size_t>(modulesPerProductHost_) + 1) {
+                Warn(Machine() + ": the scan saw " + WideToUtf8(name) + " with " +
+                     std::to_string(modules) + " modules, not at least " +
+                     std::to_string(modulesPerProductHost_ + 1));
+            }
+        }
     }
 
 private:
+    static constexpr const wchar_t* kProductNames[] = {L"Vistora64.exe", L"Vistora32.exe",
+                                                       L"vistoraui.exe"};
+
     void Start(const std::filesystem::path& exe, const std::vector<std::filesystem::path>& dlls) {
         hosts_.push_back(LaunchHost(exe, dlls));
         paths_.push_back(exe);
     }
 
+    std::string Machine() const {
+        return "machine of " + std::to_string(hosts_.size()) + " fixture processes";
+    }
+
+    const int modulesPerProductHost_;
     TempFolder folder_;
     std::vector<std::filesystem::path> modules_;
     std::vector<FixtureProcess> hosts_;
     std::vector<std::filesystem::path> paths_;
+    std::vector<std::wstring> plainNames_;  // lower case, as the scan keys them
+    std::size_t waited_ = 0, ready_ = 0;
 };
 
 // A Vistora installation as heavy as users' get: a large config.json of many profiles and
@@ -219,11 +266,14 @@ void ReadLogsOnce(const std::filesystem::path& installation) {
 
 struct SaveFigures {
     double milliseconds = 0, readLogsMilliseconds = 0;
+    // The save's two big parts, each alone.
+    double productLogsMilliseconds = 0, configDumpMilliseconds = 0;
     double peakWorkingSetMiB = 0, peakPrivateMiB = 0;
 };
 
 // Saves the full log of the heavy installation on a machine of fixture processes, without
-// the DxDiag report and the DLL probe. Run first, so that the process's memory peaks are
+// the DxDiag report and the DLL probe, and does its two big parts alone: the tails of the
+// product's logs and the config dump. Run first, so that the process's memory peaks are
 // those of a scan and a save rather than of the other measures.
 SaveFigures MeasureSave() {
     FixtureMachine machine(kSaveModulesPerProductHost);
@@ -231,11 +281,18 @@ SaveFigures MeasureSave() {
     const HeavyInstallation installation;
     ApplicationState state;
     DetectConflicts(state.runningProcesses, state.detectedApps);
+    machine.WarnUnlessScanSees(state.runningProcesses);
     SaveFigures figures;
-    std::tie(figures.milliseconds, figures.readLogsMilliseconds) = MediansInTurns(
-        [&] { SaveFullLogFile(state, installation.Path() / L"full log.txt", L"", L""); },
-        [&] { ReadLogsOnce(installation.Path()); },
+    const std::vector<double> medians = MediansInTurns(
+        {[&] { SaveFullLogFile(state, installation.Path() / L"full log.txt", L"", L""); },
+         [&] { ReadLogsOnce(installation.Path()); },
+         [&] { ReadProductLogFiles(installation.Path()); },
+         [] { DumpProductConfig(); }},
         3);
+    figures.milliseconds = medians[0];
+    figures.readLogsMilliseconds = medians[1];
+    figures.productLogsMilliseconds = medians[2];
+    figures.configDumpMilliseconds = medians[3];
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
@@ -258,41 +315,64 @@ void PrintRow(const char* what, double milliseconds, double floor, const char* g
 }  // namespace
 
 int wmain() {
+    // Each line goes out at once: a run takes minutes, and a piped stdout is buffered whole.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const bool oleReady = SUCCEEDED(OleInitialize(nullptr));
-    std::printf("%-44s %10s %10s %7s  %s\n", "measure (medians)", "ms", "floor ms", "ratio",
-                "goal");
+    std::printf("sysprobe_bench, %s build\n", sizeof(void*) == 8 ? "win64" : "win32");
+    std::printf("%-44s %10s %10s %7s  %s\n", "measure (medians; \"first\": one cold run)", "ms",
+                "floor ms", "ratio", "goal");
     const SaveFigures save = MeasureSave();
     FixtureMachine machine(kModulesPerProductHost);
     for (const int count : {50, 200}) {
         machine.GrowTo(count);
-        Scan();  // the first scan pays for pages and caches that both would share
-        const auto [scan, floor] = MediansInTurns(Scan, ScanFloor);
+        // The first scan pays for pages and caches that both would share.
+        RunningProcesses processes;
+        DetectedApps detected;
+        DetectConflicts(processes, detected);
+        machine.WarnUnlessScanSees(processes);
+        const std::vector<double> scan = MediansInTurns({Scan, ScanFloor});
         const std::string what = "scan, " + std::to_string(count) + " fixture processes";
-        PrintRow(what.c_str(), scan, floor, "ratio <= 1.15");
+        PrintRow(what.c_str(), scan[0], scan[1], "ratio <= 1.15");
     }
     PrintRow("save, 300 processes, 4 logs of 256 MiB", save.milliseconds,
              save.readLogsMilliseconds, "floor: reading the logs once");
+    PrintRow("  save: the product's log reading alone", save.productLogsMilliseconds,
+             save.readLogsMilliseconds, "for the record");
+    PrintRow("  save: the config dump alone", save.configDumpMilliseconds, 0, "for the record");
+    PrintRow("  save: the rest (save less the two above)",
+             save.milliseconds - save.productLogsMilliseconds - save.configDumpMilliseconds, 0,
+             "for the record");
     PrintRow("  save: peak working set (MiB)", save.peakWorkingSetMiB, 0, "for the record");
     PrintRow("  save: peak private bytes (MiB)", save.peakPrivateMiB, 0, "<= 64 MiB");
 
-    const auto [gathering, floor] = MediansInTurns(
-        [] {
-            ApplicationState state;
-            GatherStartupFindings(state);
-        },
-        ScanFloor);
-    PrintRow("start-up gathering, 200 fixture processes", gathering, floor, "ratio <= 1.5");
-
+    machine.GrowTo(kStartupProcesses);
     ApplicationState state;
     GatherStartupFindings(state);
-    const RichEditLibraries richEdit;
-    const double dialog = Median(3, [&] {
-        const HWND results = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS),
-                                                nullptr, ResultsDialogProc,
-                                                reinterpret_cast<LPARAM>(&state));
-        if (results) DestroyWindow(results);
-    });
-    PrintRow("Results dialog creation", dialog, 0, "for the record");
+    machine.WarnUnlessScanSees(state.runningProcesses);
+    const std::vector<double> gathering = MediansInTurns(
+        {[] {
+             ApplicationState gathered;
+             GatherStartupFindings(gathered);
+         },
+         ScanFloor});
+    const std::string what =
+        "start-up gathering, " + std::to_string(kStartupProcesses) + " fixture processes";
+    PrintRow(what.c_str(), gathering[0], gathering[1], "ratio <= 1.5");
+
+    // Once each, as a run of the tool meets them: nothing in this process has loaded the
+    // RichEdit libraries or created the dialog before.
+    std::unique_ptr<RichEditLibraries> richEdit;
+    PrintRow("first RichEdit libraries load",
+             Milliseconds([&] { richEdit = std::make_unique<RichEditLibraries>(); }), 0,
+             "for the record");
+    HWND results = nullptr;
+    PrintRow("first Results dialog creation", Milliseconds([&] {
+                 results = CreateDialogParamW(GetModuleHandleW(nullptr),
+                                              MAKEINTRESOURCEW(IDD_RESULTS), nullptr,
+                                              ResultsDialogProc, reinterpret_cast<LPARAM>(&state));
+             }),
+             0, "for the record");
+    if (results) DestroyWindow(results);
 
     const double probe = Median(3, [] {
         std::wostringstream report;

@@ -98,6 +98,21 @@ struct PlantedMachine {
     std::filesystem::path program;
 };
 
+// The positive control of a test: in the same program under the same overrides, loads by
+// bare name do take the copies beside the program, so that no copy loaded by the product's
+// own loads means that they avoid them, not that Wine ignored the planted files.
+void ExpectBareNameLoadsTakePlantedCopies(const PlantedMachine& machine,
+                                          const std::wstring& arguments,
+                                          const std::vector<std::wstring>& names) {
+    TestProcess program(machine.program.wstring(), arguments, machine.Work().wstring());
+    ASSERT_TRUE(program.Started());
+    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+    for (const std::wstring& name : names) {
+        EXPECT_TRUE(std::filesystem::exists(machine.folder / (L"program\\" + name + L".loaded")))
+            << "no bare-name load took the planted " << name;
+    }
+}
+
 std::wstring Joined(const std::vector<std::wstring>& names) {
     std::wstring text;
     for (const std::wstring& name : names) text += name + L" ";
@@ -135,6 +150,8 @@ TEST(PlantedLibraries, InteractiveRunLoadsNone) {
     PressButton(results, kClose);
     EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
     EXPECT_EQ(Joined(machine.LoadedCopies()), L"");
+    // The same program's one load by bare name: the dependency probe's.
+    ExpectBareNameLoadsTakePlantedCopies(machine, L"-analyzeDependencies", {L"dbghelp.dll"});
 }
 
 TEST(PlantedLibraries, CrashReportLoadsNone) {
@@ -148,4 +165,7 @@ TEST(PlantedLibraries, CrashReportLoadsNone) {
     PressButton(box, IDOK);
     EXPECT_TRUE(crashing.WaitForExit(kTimeoutMs));
     EXPECT_EQ(Joined(machine.LoadedCopies()), L"");
+    // The libraries the handler loads, loaded by bare name instead.
+    ExpectBareNameLoadsTakePlantedCopies(machine, L"load-by-name dbghelp.dll Psapi.dll",
+                                         {L"dbghelp.dll", L"Psapi.dll"});
 }
