@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <windows.h>
@@ -20,6 +22,22 @@ namespace {
 constexpr int kViewMore = 1037, kResultsText = 1032, kClose = 2, kSaveFullLog = 1031;
 constexpr int kFileNameEdit = 0x480;
 
+// The screen's device context, given back when done.
+struct ScreenDcReleaser {
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenDcReleaser>;
+
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+struct BitmapDeleter {
+    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+};
+using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+
 // Copies what the screen shows of the window into a 24-bit bitmap file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     RECT frame = {};
@@ -27,12 +45,14 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     if (width <= 0 || height <= 0) return false;
 
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-    SelectObject(memory, previous);
+    const ScreenDc screen(GetDC(nullptr));
+    const MemoryDc memory(CreateCompatibleDC(screen.get()));
+    const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    if (!screen || !memory || !bitmap) return false;
+    // Selected only for the copy: GetDIBits wants the bitmap out of every device context.
+    const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), frame.left, frame.top, SRCCOPY);
+    SelectObject(memory.get(), previous);
 
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof(info);
@@ -43,11 +63,8 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     info.biCompression = BI_RGB;
     const DWORD stride = ((width * 3 + 3) / 4) * 4;
     std::vector<char> pixels(stride * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
 
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
@@ -110,7 +127,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!results) return 1;
     SettleAndShow(results);
     const bool first = SaveWindowBitmap(results, output + L"\\results.bmp");
-    Print(L"Summary shown in the Results dialog:\n" + DialogItemText(results, kResultsText) + L"\n");
+    Print(L"Summary shown in the Results dialog:\n" + DialogItemText(results, kResultsText) +
+          L"\n");
 
     PressButton(results, kViewMore);
     for (int i = 0; i < 100 && IsWindowVisible(GetDlgItem(results, kViewMore)); ++i) Sleep(100);
