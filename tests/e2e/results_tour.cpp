@@ -7,36 +7,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include <windows.h>
 
 #include "e2e/ui_driver.h"
 #include "text/encoding.h"
+#include "text/win_handles.h"
 
 namespace {
 
 constexpr int kViewMore = 1037, kResultsText = 1032, kClose = 2, kSaveFullLog = 1031;
 constexpr int kFileNameEdit = 0x480;
-
-// The screen's device context, given back when done.
-struct ScreenDcReleaser {
-    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenDcReleaser>;
-
-struct MemoryDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
-
-struct BitmapDeleter {
-    void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
 
 // Copies what the screen shows of the window into a 24-bit bitmap file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {
@@ -45,13 +28,13 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     if (width <= 0 || height <= 0) return false;
 
-    const ScreenDc screen(GetDC(nullptr));
-    const MemoryDc memory(CreateCompatibleDC(screen.get()));
-    const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    const WindowDc screen(nullptr);
+    const UniqueDc memory(CreateCompatibleDC(screen.Get()));
+    const UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     if (!screen || !memory || !bitmap) return false;
     // Selected only for the copy: GetDIBits wants the bitmap out of every device context.
     const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen.get(), frame.left, frame.top, SRCCOPY);
+    BitBlt(memory.get(), 0, 0, width, height, screen.Get(), frame.left, frame.top, SRCCOPY);
     SelectObject(memory.get(), previous);
 
     BITMAPINFOHEADER info = {};
