@@ -1,7 +1,9 @@
 #include "app/faq_address.h"
 
 #include <cwchar>
+#include <exception>
 
+#include "locale/locale.h"
 #include "text/case_folding.h"
 #include "text/product_web.h"
 
@@ -11,4 +13,14 @@ std::wstring FaqAddressToOpen(const std::wstring& localeValue) {
         if (lower.compare(0, std::wcslen(scheme), scheme) == 0) return localeValue;
     }
     return std::wstring(kProductWebHost) + L"/faq";
+}
+
+std::wstring FaqAddressFromLocale() {
+    std::wstring localeValue;
+    try {
+        localeValue = LocaleText("var_url_faq");
+    } catch (const std::exception&) {
+        // The current directory could not be read; the built-in address still works.
+    }
+    return FaqAddressToOpen(localeValue);
 }

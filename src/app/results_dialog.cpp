@@ -3,8 +3,6 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include <exception>
-
 #include "app/application_state.h"
 #include "app/dxdiag_capture.h"
 #include "app/faq_address.h"
@@ -13,7 +11,6 @@
 #include "app/save_command.h"
 #include "app/summary_report.h"
 #include "firewall/firewall_access.h"
-#include "locale/locale.h"
 #include "resource_ids.h"
 
 namespace {
@@ -100,13 +97,7 @@ void FinishSave(HWND dialog) {
 }
 
 void OpenFaq() {
-    std::wstring localeValue;
-    try {
-        localeValue = LocaleText("var_url_faq");
-    } catch (const std::exception&) {
-        // The current directory could not be read; the built-in address still works.
-    }
-    ShellExecuteW(nullptr, nullptr, FaqAddressToOpen(localeValue).c_str(), nullptr, nullptr, SW_SHOW);
+    ShellExecuteW(nullptr, nullptr, FaqAddressFromLocale().c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 void FixFirewall(HWND dialog) {

@@ -10,16 +10,19 @@ bool IsVistoraRunning(const RunningProcesses& processes) {
 std::vector<RichTextPiece> OpeningPieces(bool vistoraRunning) {
     std::vector<RichTextPiece> pieces;
     if (!vistoraRunning) {
-        pieces.push_back({kRed, 1.0f,
-                          L"\nPlease run Vistora before running this tool to get better results!\n"});
+        pieces.push_back(
+            {kRed, 1.0f,
+             L"\nPlease run Vistora before running this tool to get better results!\n"});
     }
-    pieces.push_back({0, 1.0f, L"\n*** Please share the log from the button 'Save Full Log' ***\n"});
+    pieces.push_back(
+        {0, 1.0f, L"\n*** Please share the log from the button 'Save Full Log' ***\n"});
     return pieces;
 }
 
 std::vector<RichTextPiece> NothingFoundPieces() {
     return {{0, 1.0f,
-             L"\nPlease click on 'Open FAQ' below if you are experiencing any issues with Vistora.\n\n"
+             L"\nPlease click on 'Open FAQ' below if you are experiencing any issues with "
+             L"Vistora.\n\n"
              L"The log you can save below contains additional information about the PC.\n\n"
              L"***Please make sure to share it with us if you experience problems.***\n"}};
 }
@@ -33,15 +36,16 @@ std::vector<RichTextPiece> DetailPieces(const ApplicationState& state, bool view
     if (!state.firewall.hasAccess) {
         pieces.push_back({0, 1.0f, L"\nMissing Firewall permissions\n"});
         pieces.push_back({0, kBodySize,
-                          L"If you experience issues trying to pair a mobile device, try fixing the "
-                          L"firewall permissions with the button 'Fix Firewall' below. Refer to the "
-                          L"FAQ if you need more help."});
+                          L"If you experience issues trying to pair a mobile device, try fixing "
+                          L"the firewall permissions with the button 'Fix Firewall' below. Refer "
+                          L"to the FAQ if you need more help."});
     }
     for (const auto& [key, foundPaths] : state.detectedApps) {
         const HintEntry* entry = FindHint(key);
         if (!entry) {
             pieces.push_back(
-                {kRed, 1.0f, L"Internal error. The hints for this application are missing: " + key + L"\n"});
+                {kRed, 1.0f,
+                 L"Internal error. The hints for this application are missing: " + key + L"\n"});
             continue;
         }
         pieces.push_back({0, 1.0f, L"\n"});

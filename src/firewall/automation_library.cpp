@@ -1,23 +1,15 @@
 #include "firewall/automation_library.h"
 
-namespace {
-
-template <typename Function>
-Function ProcAddress(HMODULE library, const char* name) {
-    // Through a generic function pointer: a direct cast between function types warns.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-}  // namespace
+#include "text/system_library.h"
 
 AutomationLibrary LoadAutomationLibrary(const std::filesystem::path& path) {
     AutomationLibrary automation;
     automation.library.reset(LoadLibraryW(path.c_str()));
     if (!automation.library) return automation;
     HMODULE library = automation.library.get();
-    automation.sysFreeString = ProcAddress<UniqueBstr::Freer>(library, "SysFreeString");
-    automation.variantInit = ProcAddress<UniqueVariant::Initializer>(library, "VariantInit");
-    automation.variantClear = ProcAddress<UniqueVariant::Clearer>(library, "VariantClear");
+    automation.sysFreeString = FindExport<UniqueBstr::Freer>(library, "SysFreeString");
+    automation.variantInit = FindExport<UniqueVariant::Initializer>(library, "VariantInit");
+    automation.variantClear = FindExport<UniqueVariant::Clearer>(library, "VariantClear");
     return automation;
 }
 

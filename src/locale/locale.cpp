@@ -15,13 +15,51 @@
 
 namespace {
 
-// Language codes as they appear in the file names, by language index.
-constexpr std::array<const char*, 36> kLanguageCodes = {
-    "en-us", "de-de", "pt-br", "bg-bg", "cs-cz", "da-dk", "nl-nl", "fi-fi", "fr-fr",
-    "el-gr", "hu-hu", "it-it", "ja-jp", "ko-kr", "nb-no", "pl-pl", "pt-pt", "ro-ro",
-    "ru-ru", "zh-chs", "es-es", "sv-se", "zh-cht", "th-th", "tr-tr", "ar-sa", "uk-ua",
-    "lt-lt", "id-id", "vi-vn", "he-il", "sk-sk", "sl-si", "eu-es", "fa-ir", "be-by",
+struct Language {
+    const char* code;  // as it appears in the file names
+    const char* name;
+    const char* englishName;
 };
+
+// By language index. Only the code is read; the names say which language a row is.
+constexpr std::array<Language, 36> kLanguages = {{
+    {"en-us", "english", "English"},
+    {"de-de", "german", "German"},
+    {"pt-br", "brazilian", "Portuguese - Brazil"},
+    {"bg-bg", "bulgarian", "Bulgarian"},
+    {"cs-cz", "czech", "Czech"},
+    {"da-dk", "danish", "Danish"},
+    {"nl-nl", "dutch", "Dutch"},
+    {"fi-fi", "finnish", "Finnish"},
+    {"fr-fr", "french", "French"},
+    {"el-gr", "greek", "Greek"},
+    {"hu-hu", "hungarian", "Hungarian"},
+    {"it-it", "italian", "Italian"},
+    {"ja-jp", "japanese", "Japanese"},
+    {"ko-kr", "koreana", "Korean"},
+    {"nb-no", "norwegian", "Norwegian"},
+    {"pl-pl", "polish", "Polish"},
+    {"pt-pt", "portuguese", "Portuguese - Portugal"},
+    {"ro-ro", "romanian", "Romanian"},
+    {"ru-ru", "russian", "Russian"},
+    {"zh-chs", "schinese", "Simplified Chinese"},
+    {"es-es", "spanish", "Spanish"},
+    {"sv-se", "swedish", "Swedish"},
+    {"zh-cht", "tchinese", "Traditional Chinese"},
+    {"th-th", "thai", "Thai"},
+    {"tr-tr", "turkish", "Turkish"},
+    {"ar-sa", "arabic", "Arabic"},
+    {"uk-ua", "ukrainian", "Ukrainian"},
+    {"lt-lt", "lithuanian", "Lithuanian"},
+    {"id-id", "indonesian", "Indonesian"},
+    {"vi-vn", "vietnamese", "Vietnamese"},
+    {"he-il", "hebrew", "Hebrew"},
+    {"sk-sk", "slovak", "Slovak"},
+    {"sl-si", "slovenian", "Slovenian"},
+    {"eu-es", "basque", "Basque"},
+    {"fa-ir", "farsi", "Farsi"},
+    {"be-by", "belarusian", "Belarusian"},
+}};
 
 constexpr std::array<const char*, 3> kGroupPrefixes = {"locale/core_", "locale/ui_", "locale/var_"};
 
@@ -30,8 +68,8 @@ struct LocaleTable {
     // Slot = language index + 36 * group. A slot holding an object counts as loaded; a
     // failed load leaves an empty object so that the file is not tried again, and marks
     // the slot failed so that later calls still report the failure.
-    std::array<Json::Value, kLanguageCodes.size() * kGroupPrefixes.size()> groups;
-    std::array<bool, kLanguageCodes.size() * kGroupPrefixes.size()> failed{};
+    std::array<Json::Value, kLanguages.size() * kGroupPrefixes.size()> groups;
+    std::array<bool, kLanguages.size() * kGroupPrefixes.size()> failed{};
 };
 
 LocaleTable& Table() {
@@ -40,13 +78,13 @@ LocaleTable& Table() {
 }
 
 size_t LanguageIndex(std::int32_t languageIndex) {
-    return languageIndex < 0 || static_cast<size_t>(languageIndex) >= kLanguageCodes.size()
+    return languageIndex < 0 || static_cast<size_t>(languageIndex) >= kLanguages.size()
                ? 0
                : static_cast<size_t>(languageIndex);
 }
 
 size_t SlotIndex(std::int32_t languageIndex, LocaleGroup group) {
-    return LanguageIndex(languageIndex) + kLanguageCodes.size() * static_cast<size_t>(group);
+    return LanguageIndex(languageIndex) + kLanguages.size() * static_cast<size_t>(group);
 }
 
 Json::Value& Slot(std::int32_t languageIndex, LocaleGroup group) {
@@ -88,7 +126,7 @@ bool LoadLocaleGroup(std::int32_t languageIndex, LocaleGroup group) {
     if (slot.isObject()) return true;
 
     const std::string fileName = std::string(kGroupPrefixes[static_cast<size_t>(group)]) +
-                                 kLanguageCodes[LanguageIndex(languageIndex)] + ".json";
+                                 kLanguages[LanguageIndex(languageIndex)].code + ".json";
     std::filesystem::path candidate = CurrentDirectory();
     AppendPath(candidate, fileName);
     if (!IsRegularFile(candidate)) {

@@ -7,6 +7,7 @@
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
 #include "support/fixture_process.h"
+#include "support/line_feeds.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -53,19 +54,8 @@ FixtureProcess StartHost(const Installation& installation, const std::wstring& n
     return host;
 }
 
-// The RichEdit's text as the control reports it, with its paragraph ends as line feeds.
 std::wstring SummaryText(HWND dialog) {
-    std::wstring text = DialogItemText(dialog, kResultsText);
-    std::wstring lines;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != L'\r') {
-            lines += text[i];
-        } else {
-            lines += L'\n';
-            if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        }
-    }
-    return lines;
+    return WithLineFeeds(DialogItemText(dialog, kResultsText));
 }
 
 bool Visible(HWND dialog, int id) {
@@ -81,7 +71,8 @@ TEST(InteractiveMode, GathersAfterTheIntroductionAndShowsTheResults) {
                         L"-analyzedependencies", installation.Tools().wstring());
     ASSERT_TRUE(product.Started());
 
-    const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
+    const HWND introduction =
+        WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
     ASSERT_NE(introduction, nullptr);
     EXPECT_EQ(DialogItemText(introduction, kMessageBoxTextId), kIntroductionText);
 
@@ -94,7 +85,8 @@ TEST(InteractiveMode, GathersAfterTheIntroductionAndShowsTheResults) {
     ASSERT_NE(results, nullptr);
     const std::wstring summary = SummaryText(results);
     EXPECT_EQ(summary.find(L"Please run Vistora"), std::wstring::npos) << "Vistora64.exe runs";
-    EXPECT_EQ(summary.rfind(L"\n*** Please share the log from the button 'Save Full Log' ***\n", 0), 0u)
+    EXPECT_EQ(
+        summary.rfind(L"\n*** Please share the log from the button 'Save Full Log' ***\n", 0), 0u)
         << summary;
     const size_t fraps = summary.find(L"\nFraps\n");
     const size_t rivatuner = summary.find(L"\nRivaTuner\n");
@@ -116,7 +108,8 @@ TEST(InteractiveMode, GathersAfterTheIntroductionAndShowsTheResults) {
     EXPECT_FALSE(Visible(results, kViewMore));
     EXPECT_EQ(detailed.find(L"*** Please share"), std::wstring::npos) << "rewritten from the start";
     const std::wstring hooksPath = (installation.Root() / L"hosts\\RTSSHooks64.dll").wstring();
-    EXPECT_NE(detailed.find(L"\n\nLoaded modules found:\n" + hooksPath + L"\n"), std::wstring::npos)
+    EXPECT_NE(detailed.find(L"\n\nLoaded modules found:\n" + hooksPath + L"\n"),
+              std::wstring::npos)
         << detailed;
 
     PressButton(results, kClose);
@@ -127,7 +120,8 @@ TEST(InteractiveMode, FixFirewallRepairsOnceAndKeepsTheSummary) {
     Installation installation;
     TestProcess product((installation.Tools() / Installation::ProductName()).wstring(), L"",
                         installation.Tools().wstring());
-    const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
+    const HWND introduction =
+        WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
     ASSERT_NE(introduction, nullptr);
     PressButton(introduction, IDOK);
     const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);

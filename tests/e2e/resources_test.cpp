@@ -11,13 +11,15 @@
 namespace {
 
 struct DataFile {
-    DataFile() : module(LoadLibraryExW(BuiltFile(SYSPROBE_EXE).c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    DataFile()
+        : module(LoadLibraryExW(BuiltFile(SYSPROBE_EXE).c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     UniqueLibrary module;
 };
 
 BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
-    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(reinterpret_cast<ULONG_PTR>(name));
+    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(
+        reinterpret_cast<ULONG_PTR>(name));
     return TRUE;
 }
 
@@ -32,7 +34,9 @@ std::wstring VersionString(const std::vector<char>& block, const wchar_t* name) 
     wchar_t* value = nullptr;
     UINT length = 0;
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-    if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) return {};
+    if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) {
+        return {};
+    }
     return std::wstring(value);
 }
 
@@ -42,7 +46,8 @@ TEST(ProductResources, OneManifestAskingForAdministratorRights) {
     DataFile file;
     ASSERT_TRUE(file.module);
     std::vector<ULONG_PTR> manifests;
-    EnumResourceNamesW(file.module.get(), RT_MANIFEST, CollectName, reinterpret_cast<LONG_PTR>(&manifests));
+    EnumResourceNamesW(file.module.get(), RT_MANIFEST, CollectName,
+                       reinterpret_cast<LONG_PTR>(&manifests));
     ASSERT_EQ(manifests, std::vector<ULONG_PTR>{1});
 
     const std::string manifest = ResourceText(file.module.get(), RT_MANIFEST, MAKEINTRESOURCEW(1));

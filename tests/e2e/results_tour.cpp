@@ -14,6 +14,7 @@
 
 #include "e2e/ui_driver.h"
 #include "text/encoding.h"
+#include "text/win_handles.h"
 
 namespace {
 
@@ -27,12 +28,14 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     if (width <= 0 || height <= 0) return false;
 
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-    SelectObject(memory, previous);
+    const WindowDc screen(nullptr);
+    const UniqueDc memory(CreateCompatibleDC(screen.Get()));
+    const UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!screen || !memory || !bitmap) return false;
+    // Selected only for the copy: GetDIBits wants the bitmap out of every device context.
+    const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen.Get(), frame.left, frame.top, SRCCOPY);
+    SelectObject(memory.get(), previous);
 
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof(info);
@@ -43,11 +46,8 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     info.biCompression = BI_RGB;
     const DWORD stride = ((width * 3 + 3) / 4) * 4;
     std::vector<char> pixels(stride * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
 
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
@@ -110,7 +110,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!results) return 1;
     SettleAndShow(results);
     const bool first = SaveWindowBitmap(results, output + L"\\results.bmp");
-    Print(L"Summary shown in the Results dialog:\n" + DialogItemText(results, kResultsText) + L"\n");
+    Print(L"Summary shown in the Results dialog:\n" + DialogItemText(results, kResultsText) +
+          L"\n");
 
     PressButton(results, kViewMore);
     for (int i = 0; i < 100 && IsWindowVisible(GetDlgItem(results, kViewMore)); ++i) Sleep(100);

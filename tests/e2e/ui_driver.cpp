@@ -1,5 +1,7 @@
 #include "e2e/ui_driver.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "text/encoding.h"
@@ -7,6 +9,10 @@
 namespace {
 
 constexpr DWORD kPollIntervalMs = 50;
+// How long a window may take to answer a text request; one that does not pump messages
+// would otherwise block the driver for good.
+constexpr UINT kAnswerTimeoutMs = 5000;
+constexpr wchar_t kNotResponding[] = L"(not responding)";
 
 std::wstring ClassName(HWND window) {
     wchar_t name[256] = {};
@@ -29,6 +35,29 @@ std::string OnScreen() {
     return "Top-level windows on screen:\n" + WideToUtf8(DescribeTopLevelWindows());
 }
 
+// The caption the system keeps for the window; unlike WM_GETTEXT it asks no thread, so a
+// hung window cannot block it.
+std::wstring Caption(HWND window) {
+    wchar_t caption[512] = {};
+    InternalGetWindowText(window, caption, 512);
+    return caption;
+}
+
+// Sends a text message with a deadline; false, with a recorded failure, when the window
+// does not answer in time.
+bool AskForText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                            kAnswerTimeoutMs, &answer)) {
+        return true;
+    }
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    ADD_FAILURE() << "window \"" << WideToUtf8(Caption(window)) << "\" of process " << owner
+                  << " does not answer a text request within " << kAnswerTimeoutMs << " ms\n"
+                  << OnScreen();
+    return false;
+}
+
 }  // namespace
 
 TestProcess::TestProcess(const std::wstring& program, const std::wstring& arguments,
@@ -44,33 +73,31 @@ TestProcess::TestProcess(const std::wstring& program, const std::wstring& argume
                       << GetLastError();
         return;
     }
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
+    const UniqueHandle thread(info.hThread);
+    process_.reset(info.hProcess);
     id_ = info.dwProcessId;
 }
 
 TestProcess::~TestProcess() {
-    if (!process_) return;
-    if (!HasExited()) {
-        TerminateProcess(process_, 1);
-        WaitForSingleObject(process_, 10000);
+    if (process_ && !HasExited()) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 10000);
     }
-    CloseHandle(process_);
 }
 
 bool TestProcess::HasExited() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
 }
 
 std::optional<DWORD> TestProcess::WaitForExit(DWORD timeoutMs) {
     if (!process_) return std::nullopt;
-    if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "process " << id_ << " still running after " << timeoutMs << " ms\n"
                       << OnScreen();
         return std::nullopt;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 
@@ -81,7 +108,7 @@ std::vector<HWND> FindDialogs(DWORD processId, const std::wstring& caption) {
         GetWindowThreadProcessId(window, &owner);
         // Visible only once its initialisation has filled the controls.
         if (owner == processId && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
-            WindowText(window) == caption) {
+            Caption(window) == caption) {
             dialogs.push_back(window);
         }
     }
@@ -114,12 +141,16 @@ HWND WaitForDialog(const TestProcess& process, const std::wstring& caption, DWOR
 }
 
 std::wstring WindowText(HWND window) {
-    const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(window, WM_GETTEXT, text.size(),
-                                        reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    DWORD_PTR length = 0;
+    if (!AskForText(window, WM_GETTEXTLENGTH, 0, 0, length)) return kNotResponding;
+    if (length == 0) return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!AskForText(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                    copied)) {
+        return kNotResponding;
+    }
+    text.resize(std::min<size_t>(copied, length));
     return text;
 }
 
@@ -148,7 +179,7 @@ std::wstring DescribeTopLevelWindows() {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         description += L"  process " + std::to_wstring(owner) + L", class \"" +
-                       ClassName(window) + L"\", caption \"" + WindowText(window) + L"\"\n";
+                       ClassName(window) + L"\", caption \"" + Caption(window) + L"\"\n";
     }
     return description.empty() ? L"  (none)\n" : description;
 }

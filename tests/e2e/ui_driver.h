@@ -15,6 +15,8 @@
 
 #include <windows.h>
 
+#include "text/win_handles.h"
+
 // The static control that holds a message box's text.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -29,7 +31,7 @@ public:
     TestProcess& operator=(const TestProcess&) = delete;
     ~TestProcess();
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return static_cast<bool>(process_); }
     DWORD Id() const { return id_; }
     bool HasExited() const;
 
@@ -38,7 +40,7 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs);
 
 private:
-    HANDLE process_ = nullptr;
+    UniqueHandle process_;
     DWORD id_ = 0;
 };
 
@@ -50,7 +52,8 @@ std::vector<HWND> FindDialogs(DWORD processId, const std::wstring& caption);
 // or when the process ends first.
 HWND WaitForDialog(const TestProcess& process, const std::wstring& caption, DWORD timeoutMs);
 
-// Texts read with WM_GETTEXTLENGTH and WM_GETTEXT, which work across processes.
+// Texts read with WM_GETTEXTLENGTH and WM_GETTEXT, which work across processes. A window
+// that does not answer within a few seconds gives "(not responding)" and a recorded failure.
 std::wstring WindowText(HWND window);
 std::wstring DialogItemText(HWND dialog, int itemId);
 

@@ -148,7 +148,8 @@ TEST_F(DxDiagCapture, ShowsProgressUntilDxDiagEndsOrIsCancelled) {
     const Case cases[] = {
         {"ends by itself", 300, std::string("Line 1\r\nCaf\xe9\0after the NUL", 26), false,
          kResults + L"Line 1\nCaf\u00e9", false},
-        {"cancelled, ends within 3 s", 1500, "Full report\n", true, kResults + L"Full report\n", false},
+        {"cancelled, ends within 3 s", 1500, "Full report\n", true, kResults + L"Full report\n",
+         false},
         {"cancelled, runs on", -1, "Partial", true, kCanceled + kResults + L"Partial", true},
     };
     for (const auto& c : cases) {
@@ -168,9 +169,13 @@ TEST_F(DxDiagCapture, ShowsProgressUntilDxDiagEndsOrIsCancelled) {
             {L"msctls_progress32", L""},
             {L"Static", L"Checking DirectX Diag information..."}};
         std::vector<std::pair<std::wstring, std::wstring>> controls;
-        for (const auto& control : ControlTexts(progress)) controls.emplace_back(control.className, control.text);
+        for (const auto& control : ControlTexts(progress)) {
+            controls.emplace_back(control.className, control.text);
+        }
         EXPECT_EQ(controls, expectedControls);
-        EXPECT_TRUE(GetWindowLongW(GetDlgItem(progress, IDC_PROGRESS_BAR), GWL_STYLE) & PBS_MARQUEE);
+        // A plain marquee bar, without a frame of its own.
+        const LONG barStyle = GetWindowLongW(GetDlgItem(progress, IDC_PROGRESS_BAR), GWL_STYLE);
+        EXPECT_EQ(barStyle & (PBS_MARQUEE | WS_BORDER), PBS_MARQUEE);
 
         const auto record = WaitForChildRecord(dxDiag);
         ASSERT_TRUE(record);

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "app/application_state.h"
+#include "app/interactive_mode.h"
 #include "knowledge/hint_expansion.h"
 #include "resource_ids.h"
-#include "text/win_handles.h"
+#include "support/line_feeds.h"
 
 namespace {
 
-const std::wstring kShareLine = L"\n*** Please share the log from the button 'Save Full Log' ***\n";
-const std::wstring kNotRunning = L"\nPlease run Vistora before running this tool to get better results!\n";
+const std::wstring kShareLine =
+    L"\n*** Please share the log from the button 'Save Full Log' ***\n";
+const std::wstring kNotRunning =
+    L"\nPlease run Vistora before running this tool to get better results!\n";
 const std::wstring kFaqBlock =
     L"\nPlease click on 'Open FAQ' below if you are experiencing any issues with Vistora.\n\n"
     L"The log you can save below contains additional information about the PC.\n\n"
@@ -26,16 +29,6 @@ const std::wstring kSteamNotice2Months =
     L"It looks like your Steam client is over 2 months old and possibly out of date. Vistora may "
     L"not work properly and may not be able to connect to Steam. If you experience such issues, "
     L"please update your Steam client or reinstall Steam to fix it.";
-
-// The RichEdit libraries stay loaded for the whole test program.
-struct RichEditLibraries {
-    RichEditLibraries() {
-        for (const wchar_t* name : {L"Msftedit.dll", L"Riched32.dll", L"Riched20.dll"}) {
-            libraries.emplace_back(LoadLibraryW(name));
-        }
-    }
-    std::vector<UniqueLibrary> libraries;
-};
 
 // Leaves the dialog's controls as the template made them.
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -51,27 +44,14 @@ void PumpMessages() {
     }
 }
 
-// Line breaks come back as CR from the control; the summary is written with LF.
-std::wstring Normalised(std::wstring text) {
-    std::wstring out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\r') {
-            out += L'\n';
-            if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 class ResultsDialog : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { static RichEditLibraries libraries; }
+    // The RichEdit libraries stay loaded for the whole test program.
+    static void SetUpTestSuite() { static const RichEditLibraries libraries; }
 
     void Open() {
-        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS), nullptr,
-                                    ResultsDialogProc, reinterpret_cast<LPARAM>(&state));
+        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RESULTS),
+                                    nullptr, ResultsDialogProc, reinterpret_cast<LPARAM>(&state));
         ASSERT_NE(dialog, nullptr);
         PumpMessages();
     }
@@ -84,19 +64,26 @@ protected:
     std::wstring Text() const {
         std::wstring text(GetWindowTextLengthW(RichEdit()) + 1, L'\0');
         text.resize(GetWindowTextW(RichEdit(), text.data(), static_cast<int>(text.size())));
-        return Normalised(text);
+        return WithLineFeeds(text);
     }
     // The dialog itself is never shown here, so ask for the control's own visibility.
     bool Visible(int id) const {
         return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
     }
 
+    CHARFORMAT2W DefaultFormat() const {
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof(format);
+        SendMessageW(RichEdit(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        return format;
+    }
     CHARFORMAT2W FormatAt(LONG position) const {
         CHARRANGE range = {position, position + 1};
         SendMessageW(RichEdit(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
         CHARFORMAT2W format = {};
         format.cbSize = sizeof(format);
-        SendMessageW(RichEdit(), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        SendMessageW(RichEdit(), EM_GETCHARFORMAT, SCF_SELECTION,
+                     reinterpret_cast<LPARAM>(&format));
         return format;
     }
 
@@ -129,7 +116,8 @@ TEST_F(ResultsDialog, SummaryFollowsTheStartUpFindings) {
     const Case cases[] = {
         {"all fine", true, true, 0, {}, kShareLine + kFaqBlock, false, false},
         {"not running", false, true, 0, {}, kNotRunning + kShareLine + kFaqBlock, false, false},
-        {"no firewall access", true, false, 0, {}, kShareLine + kFaqBlock + kFirewallNotice, false, true},
+        {"no firewall access", true, false, 0, {}, kShareLine + kFaqBlock + kFirewallNotice, false,
+         true},
         {"steam 59 days", true, true, 59, {}, kShareLine + kFaqBlock, false, false},
         {"steam 60 days", true, true, 60, {}, kShareLine + kSteamNotice2Months, true, false},
         {"two keys in key order", true, true, 0, {L"rivatuner", L"fraps"},
@@ -159,6 +147,7 @@ TEST_F(ResultsDialog, SummaryFollowsTheStartUpFindings) {
 TEST_F(ResultsDialog, ColoursAndSizes) {
     state.firewall.hasAccess = true;
     state.detectedApps[L"fraps"].insert(L"C:\\fraps\\fraps64.dll");
+    state.detectedApps[L"no such key"].insert(L"C:\\x\\x.dll");
     Open();
 
     const std::wstring text = Text();
@@ -171,6 +160,13 @@ TEST_F(ResultsDialog, ColoursAndSizes) {
     EXPECT_EQ(warning.crTextColor, RGB(255, 0, 0));
     EXPECT_FALSE(warning.dwEffects & CFE_AUTOCOLOR);
     EXPECT_EQ(warning.yHeight, headingFormat.yHeight);
+
+    const LONG internalError = static_cast<LONG>(text.find(L"Internal error."));
+    ASSERT_NE(internalError, -1);
+    const CHARFORMAT2W error = FormatAt(internalError);
+    EXPECT_EQ(error.crTextColor, RGB(255, 0, 0));
+    EXPECT_FALSE(error.dwEffects & CFE_AUTOCOLOR);
+    EXPECT_EQ(error.yHeight, headingFormat.yHeight);
 
     // Body text is 0.85 of the heading's height; the text after it is back to full size.
     const LONG body = heading + 10;
@@ -193,24 +189,11 @@ TEST_F(ResultsDialog, EnlargesTheDefaultFormatByFourTenths) {
 
     state.firewall.hasAccess = true;
     Open();
-    CHARFORMAT2W after = {};
-    after.cbSize = sizeof(after);
-    SendMessageW(RichEdit(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&after));
     ASSERT_GT(before.yHeight, 0);
-    EXPECT_EQ(after.yHeight, static_cast<LONG>(before.yHeight * 1.4));
+    EXPECT_EQ(DefaultFormat().yHeight, static_cast<LONG>(before.yHeight * 1.4));
 }
 
 TEST_F(ResultsDialog, ViewMoreRewritesWithFoundPaths) {
-    state.firewall.hasAccess = true;
-    AddProcess(state, L"vistora32.exe");
-    state.detectedApps[L"rivatuner"] = {L"C:\\RTSS\\RTSSHooks64.dll", L"C:\\A\\rtsshooks.dll"};
-    state.detectedApps[L"fraps"] = {L"C:\\fraps\\fraps64.dll"};
-    Open();
-    ASSERT_TRUE(Visible(IDC_VIEW_MORE));
-
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_VIEW_MORE, BN_CLICKED), 0);
-    PumpMessages();
-
     const HintEntry* fraps = FindHint(L"fraps");
     const HintEntry* rivatuner = FindHint(L"rivatuner");
     const std::wstring expected =
@@ -218,8 +201,41 @@ TEST_F(ResultsDialog, ViewMoreRewritesWithFoundPaths) {
         L"\n\nLoaded modules found:\nC:\\fraps\\fraps64.dll\n\n" +
         L"\n" + rivatuner->name + L"\n" + ExpandHint(*rivatuner) +
         L"\n\nLoaded modules found:\nC:\\A\\rtsshooks.dll\nC:\\RTSS\\RTSSHooks64.dll\n\n";
-    EXPECT_EQ(Text(), expected);
-    EXPECT_FALSE(Visible(IDC_VIEW_MORE));
+    // Without Vistora running the text starts with the red line, whose format the
+    // rewrite must not take over.
+    for (const bool running : {true, false}) {
+        SCOPED_TRACE(running ? "Vistora running" : "Vistora not running");
+        state = ApplicationState();
+        state.firewall.hasAccess = true;
+        if (running) AddProcess(state, L"vistora32.exe");
+        state.detectedApps[L"rivatuner"] = {L"C:\\RTSS\\RTSSHooks64.dll", L"C:\\A\\rtsshooks.dll"};
+        state.detectedApps[L"fraps"] = {L"C:\\fraps\\fraps64.dll"};
+        Open();
+        ASSERT_TRUE(Visible(IDC_VIEW_MORE));
+        EXPECT_EQ(FormatAt(1).crTextColor == RGB(255, 0, 0), !running);
+
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_VIEW_MORE, BN_CLICKED), 0);
+        PumpMessages();
+
+        const std::wstring text = Text();
+        EXPECT_EQ(text, expected);
+        EXPECT_FALSE(Visible(IDC_VIEW_MORE));
+        // Scrolled to the end, which the two hint blocks put below the control's first page.
+        EXPECT_GT(SendMessageW(RichEdit(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        POINTL last = {};
+        SendMessageW(RichEdit(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&last),
+                     static_cast<LPARAM>(text.size() - 1));
+        RECT client = {};
+        GetClientRect(RichEdit(), &client);
+        EXPECT_LT(last.y, client.bottom);
+        // The rewrite starts from the default format, not from that of the deleted text.
+        const CHARFORMAT2W heading = FormatAt(1);
+        EXPECT_TRUE(heading.dwEffects & CFE_AUTOCOLOR);
+        EXPECT_EQ(heading.yHeight, DefaultFormat().yHeight);
+        DestroyWindow(dialog);
+        dialog = nullptr;
+        PumpMessages();
+    }
 }
 
 TEST_F(ResultsDialog, CloseDestroysTheDialogAndEndsTheLoop) {

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,11 @@ struct WindowDestroyer {
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
 // Class names ignore case, so one process cannot have both "WorkerW" and "workerw": the
-// lower-case one stands for the shell's, and "WorkerWide" for longer names.
+// lower-case one stands for the shell's, and "WorkerWide" for longer names. Class names are
+// atoms, of at most 255 characters, so the longest one fills the 255 that are listed.
+const std::wstring kLongestClass = L"WorkerW" + std::wstring(248, L'x');
 const wchar_t* const kClasses[] = {L"Progman", L"workerw", L"WorkerWide", L"Worker",
-                                   L"SysprobeChild"};
+                                   L"SysprobeChild", kLongestClass.c_str()};
 
 class DesktopWindowsTest : public ::testing::Test {
 protected:
@@ -60,6 +63,7 @@ TEST_F(DesktopWindowsTest, ListsDesktopClassWindowsWithEverythingInside) {
     const auto workerwChild = Create(L"SysprobeChild", L"one", WS_CHILD, 1, 2, 3, 4, workerw.get());
     const auto nested = Create(L"SysprobeChild", L"two", WS_CHILD, 0, 0, 2, 2, workerwChild.get());
     const auto longerName = Create(L"WorkerWide", longTitle, WS_POPUP, -5, 0, 5, 5);
+    const auto longestClass = Create(kLongestClass.c_str(), L"longest", WS_POPUP, 0, 0, 1, 1);
     const auto worker = Create(L"Worker", L"not listed", WS_POPUP, 0, 0, 10, 10);
     const auto workerChild = Create(L"SysprobeChild", L"not listed", WS_CHILD, 0, 0, 1, 1,
                                     worker.get());
@@ -84,6 +88,9 @@ TEST_F(DesktopWindowsTest, ListsDesktopClassWindowsWithEverythingInside) {
             L"rect: left 11, top 22, right 13, bottom 24\n",
         L"0x" + Hex(longerName.get()) + top + L"name: " + cutTitle + L", class: WorkerWide, " +
             popup + L"rect: left -5, top 0, right 0, bottom 5\n",
+        L"0x" + Hex(longestClass.get()) + top + L"name: longest, class: " +
+            kLongestClass + L", " + popup +
+            L"rect: left 0, top 0, right 1, bottom 1\n",
     };
 
     const std::wstring text = DescribeDesktopWindows();

@@ -77,6 +77,11 @@ BSTR NewBstr(const std::wstring& text) {
 
 std::wstring Text(BSTR text) { return text ? std::wstring(text) : std::wstring(); }
 
+HRESULT RuleFailure(const FakeRule& rule, const char* call) {
+    const auto failure = rule.failures.find(call);
+    return failure == rule.failures.end() ? S_OK : failure->second;
+}
+
 class FakeEnumerator : public FakeUnknown<IEnumVARIANT> {
 public:
     FakeEnumerator(FakeFirewall& firewall, const char* kind, std::vector<IDispatch*> items)
@@ -108,8 +113,17 @@ public:
         : FakeDispatch(firewall, kind), rule(std::move(rule)) {}
     FakeRule rule;
 
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (const HRESULT failure = RuleFailure(rule, "QueryInterface");
+            id == __uuidof(INetFwRule) && FAILED(failure)) {
+            *object = nullptr;
+            return failure;
+        }
+        return FakeDispatch::QueryInterface(id, object);
+    }
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override {
         if (const HRESULT failure = Fails("get_Name"); FAILED(failure)) return failure;
+        if (const HRESULT failure = RuleFailure(rule, "get_Name"); FAILED(failure)) return failure;
         *name = NewBstr(rule.name);
         return S_OK;
     }
@@ -126,6 +140,8 @@ public:
         return Give(protocol, rule.protocol);
     }
     HRESULT STDMETHODCALLTYPE get_Direction(NET_FW_RULE_DIRECTION* direction) override {
+        if (const HRESULT failure = RuleFailure(rule, "get_Direction"); FAILED(failure))
+            return failure;
         return Give(direction, static_cast<NET_FW_RULE_DIRECTION>(rule.direction));
     }
     HRESULT STDMETHODCALLTYPE get_Enabled(VARIANT_BOOL* enabled) override {
@@ -214,6 +230,8 @@ public:
         if (const HRESULT failure = Fails("Remove"); FAILED(failure)) return failure;
         for (auto rule = firewall_.rules.begin(); rule != firewall_.rules.end(); ++rule) {
             if (rule->name == Text(name)) {
+                if (const HRESULT failure = RuleFailure(*rule, "Remove"); FAILED(failure))
+                    return failure;
                 firewall_.rules.erase(rule);
                 firewall_.removedNames.push_back(Text(name));
                 break;

@@ -31,6 +31,10 @@ struct FakeRule {
     long action = NET_FW_ACTION_ALLOW;
     bool enabled = false;
     std::vector<std::string> setProperties;  // each put_ call on the object, in order
+    // Calls made to fail on this rule alone, with their status: "QueryInterface" (for
+    // INetFwRule), "get_Name", "get_Direction", or "Remove" (of its name, while it is the
+    // first rule of that name). Not compared.
+    std::map<std::string, HRESULT> failures;
 
     friend bool operator==(const FakeRule& a, const FakeRule& b);
     friend std::ostream& operator<<(std::ostream& out, const FakeRule& rule);

@@ -52,6 +52,12 @@ FakeRule Changed(FakeRule rule, Change change) {
     return rule;
 }
 
+// The rule with one call of its own made to fail.
+FakeRule Failing(FakeRule rule, const char* call) {
+    rule.failures[call] = kDenied;
+    return rule;
+}
+
 std::vector<FakeRule> FourUiRules() {
     return {UiRule(kTcp, kIn), UiRule(kUdp, kIn), UiRule(kTcp, kOut), UiRule(kUdp, kOut)};
 }
@@ -204,6 +210,15 @@ TEST(ReadFirewallAccess, ClassifiesRulesWithoutChangingThem) {
          {AppRecord("TCP", "in"), AppRecord("UDP", "in"), AppRecord("TCP", "out"),
           AppRecord("UDP", "out")},
          {}},
+        {"a direction that cannot be read counts as inbound, its local ports judged",
+         {UiRule(kTcp, kIn), Failing(UiRule(kUdp, kOut), "get_Direction"), UiRule(kTcp, kOut),
+          UiRule(kUdp, kOut),
+          Failing(PortRule(L"Read as inbound", kOut, L"7884", L"80"), "get_Direction")},
+         kUiAuthorized,
+         false,
+         {AppRecord("TCP", "in"), AppRecord("UDP", "in"), AppRecord("TCP", "out"),
+          AppRecord("UDP", "out")},
+         {PortRecord(L"Read as inbound", L"7884")}},
         {"inbound port rules on a range, a port, a list and a bare separator",
          FourUiRulesAnd(
              PortRule(L"Range", kIn, L"7000-8000", L""),
@@ -374,6 +389,26 @@ TEST(RepairFirewallAccess, RemovesInterferingRulesAndAddsTheMissingOnes) {
     }
 }
 
+TEST(RepairFirewallAccess, TheSecondAnswerStandsWithFewerThanFourGrantedRules) {
+    // Rules that cannot be added leave two granted ones; the authorized program still grants
+    // access, which the start-up check alone would not take.
+    FakeFirewall firewall;
+    firewall.rules = {UiRule(kTcp, kIn), UiRule(kUdp, kIn)};
+    firewall.authorizedApplications = kUiAuthorized;
+    firewall.failures["Rules.Add"] = kDenied;
+    FirewallStatus status;
+    ReadFirewallAccess(status, firewall.Platform());
+    EXPECT_FALSE(status.hasAccess);
+
+    RepairFirewallAccess(status, firewall.Platform());
+    EXPECT_TRUE(status.hasAccess);
+    EXPECT_THAT(status.grantedRules,
+                ElementsAreArray({AppRecord("TCP", "in"), AppRecord("UDP", "in")}));
+    EXPECT_EQ(status.errorText, "Firewall IN Rule Add failed: 0x80070005\n"
+                                "Firewall IN Rule Add failed: 0x80070005\n");
+    EXPECT_THAT(firewall.UnreleasedObjects(), IsEmpty());
+}
+
 TEST(CheckFirewall, EachFailingCallLeavesItsLine) {
     const FakeRule disabled = Changed(UiRule(kTcp, kIn), [](FakeRule& r) { r.enabled = false; });
     const FakeRule pairingPort = PortRule(L"Pairing", kIn, L"7884", L"");
@@ -508,6 +543,63 @@ TEST(CheckFirewall, EachFailingCallLeavesItsLine) {
         EXPECT_EQ(firewall.addedRules.size(), c.added) << c.call;
         EXPECT_EQ(firewall.removedNames.size(), c.removed) << c.call;
         EXPECT_THAT(firewall.UnreleasedObjects(), IsEmpty()) << c.call;
+    }
+}
+
+TEST(CheckFirewall, AFailureOnOneRuleEndsTheWalkThere) {
+    const FakeRule disabled = Changed(UiRule(kTcp, kIn), [](FakeRule& r) { r.enabled = false; });
+    const FakeRule pairingPort = PortRule(L"Pairing", kIn, L"7884", L"");
+    const FakeRule secondPort = PortRule(L"Second", kIn, L"7889", L"");
+    struct Case {
+        const char* what;
+        std::vector<FakeRule> rules;
+        std::string lines;
+        FirewallRuleRecords interfering;
+        FirewallRuleRecords granted;
+        size_t added;
+    };
+    // Each time a rule that a walk going on would list comes after the failing one; the
+    // missing rules are still added.
+    const Case cases[] = {
+        {"an application rule that cannot be removed",
+         {Failing(disabled, "Remove"), pairingPort},
+         "removing rule failed: 0x80070005\n",
+         {AppRecord("TCP", "in")},
+         {},
+         4},
+        {"a port rule that cannot be removed, silently",
+         {Failing(pairingPort, "Remove"), secondPort},
+         "",
+         {PortRecord(L"Pairing", L"7884")},
+         {},
+         4},
+        {"a rule whose name cannot be read",
+         {UiRule(kTcp, kIn), Failing(UiRule(kUdp, kIn), "get_Name"), disabled, pairingPort},
+         "",
+         {},
+         {AppRecord("TCP", "in")},
+         3},
+        {"an item that is no rule",
+         {UiRule(kTcp, kIn), Failing(UiRule(kUdp, kIn), "QueryInterface"), disabled, pairingPort},
+         "",
+         {},
+         {AppRecord("TCP", "in")},
+         3},
+    };
+    for (const Case& c : cases) {
+        FakeFirewall firewall;
+        firewall.rules = c.rules;
+        firewall.authorizedApplications = kUiAuthorized;
+        long readResult = 0;
+        std::string errorText;
+        FirewallRuleRecords interfering, granted;
+        CheckFirewall(readResult, errorText, true, &interfering, &granted, firewall.Platform());
+        EXPECT_EQ(errorText, c.lines) << c.what;
+        EXPECT_THAT(interfering, ElementsAreArray(c.interfering)) << c.what;
+        EXPECT_THAT(granted, ElementsAreArray(c.granted)) << c.what;
+        EXPECT_THAT(firewall.removedNames, IsEmpty()) << c.what;
+        EXPECT_EQ(firewall.addedRules.size(), c.added) << c.what;
+        EXPECT_THAT(firewall.UnreleasedObjects(), IsEmpty()) << c.what;
     }
 }
 

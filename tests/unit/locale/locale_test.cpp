@@ -23,7 +23,9 @@ void WriteFile(const fs::path& path, const std::string& text) {
 
 size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
     return count;
 }
 
@@ -136,6 +138,22 @@ TEST_F(LocaleFiles, FallsBackToEnglishThenToTheKey) {
     SetLocaleLanguage(36);  // out of range: English
     EXPECT_EQ(LocaleText("var_both"), L"en");
     EXPECT_TRUE(LoadLocaleGroup(-1, LocaleGroup::Var));
+}
+
+TEST_F(LocaleFiles, EachLanguageIndexReadsTheFilesOfItsCode) {
+    const char* const codes[] = {
+        "en-us", "de-de", "pt-br", "bg-bg", "cs-cz", "da-dk", "nl-nl", "fi-fi", "fr-fr",
+        "el-gr", "hu-hu", "it-it", "ja-jp", "ko-kr", "nb-no", "pl-pl", "pt-pt", "ro-ro",
+        "ru-ru", "zh-chs", "es-es", "sv-se", "zh-cht", "th-th", "tr-tr", "ar-sa", "uk-ua",
+        "lt-lt", "id-id", "vi-vn", "he-il", "sk-sk", "sl-si", "eu-es", "fa-ir", "be-by",
+    };
+    for (const std::string code : codes) {
+        Write(L"locale\\var_" + Utf8ToWide(code) + L".json", "{\"var_code\": \"" + code + "\"}");
+    }
+    for (int index = 0; index < 36; ++index) {
+        SetLocaleLanguage(index);
+        EXPECT_EQ(LocaleText("var_code"), Utf8ToWide(codes[index])) << index;
+    }
 }
 
 TEST_F(LocaleFiles, FailedLoadsAreNotRepeated) {
