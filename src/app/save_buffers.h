@@ -15,7 +15,3 @@ SaveBuffers& CurrentSave();
 
 // Replaces both report buffers with empty ones; the path stays.
 void ResetSaveBuffers();
-
-// Writes narrow text up to its first NUL with each byte widened to the code unit of the
-// same value: for ASCII texts and for reports whose encoding is not known.
-void WriteBytesWidened(std::wostream& out, const std::string& text);
