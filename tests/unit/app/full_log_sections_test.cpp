@@ -1,20 +1,9 @@
 #include "app/full_log_sections.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
-
-namespace {
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
-
-}  // namespace
+#include "support/written_files.h"
 
 TEST(ReadProductLogFiles, TakesTheTailOfEachLogAndNotesMissingOnes) {
     std::string longLog;
