@@ -6,9 +6,7 @@
 #include <exception>
 
 #include "app/application_state.h"
-#include "app/dxdiag_capture.h"
 #include "app/faq_address.h"
-#include "app/full_log_file.h"
 #include "app/rich_text.h"
 #include "app/save_command.h"
 #include "app/summary_report.h"
@@ -93,12 +91,6 @@ void OnShowDetails(HWND dialog, bool viewMore) {
     if (viewMore) SendMessageW(text, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
-// The second half of a save: the DxDiag report is complete, the log can be written.
-void FinishSave(HWND dialog) {
-    FinishDxDiagCapture();
-    if (const ApplicationState* state = StateOf(dialog)) WriteFullLog(*state);
-}
-
 void OpenFaq() {
     std::wstring localeValue;
     try {
@@ -153,7 +145,7 @@ INT_PTR CALLBACK ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         OnShowDetails(dialog, wParam == 1);
         return TRUE;
     case kFinishSave:
-        FinishSave(dialog);
+        FinishFullLogSave(StateOf(dialog));
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));

@@ -6,6 +6,7 @@
 
 #include "app/full_log_file.h"
 #include "app/save_buffers.h"
+#include "app/save_command.h"
 #include "app/save_file_dialog.h"
 #include "e2e/ui_driver.h"
 #include "support/temp_folder.h"
@@ -76,6 +77,15 @@ TEST(ShowSaveDialog, CancelKeepsThePath) {
     asker.join();
     EXPECT_FALSE(confirmed);
     EXPECT_EQ(CurrentSave().savePath, L"C:\\previous.txt");
+}
+
+// A cancelled choice ends the save, so that the next command asks again.
+TEST(StartFullLogSave, ACancelledChoiceEndsTheSave) {
+    for (int command = 0; command < 2; ++command) {
+        std::thread asker([] { StartFullLogSave(nullptr); });
+        if (const HWND dialog = WaitForOwnDialog(L"Save")) PressButton(dialog, IDCANCEL);
+        asker.join();
+    }
 }
 
 TEST(WriteFullLog, WritesUtf8WithCrLfAndShowsTheFile) {
