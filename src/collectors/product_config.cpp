@@ -76,7 +76,13 @@ std::string FormatProductConfig(const Json::Value& root) {
 }
 
 std::string DumpProductConfig() {
-    std::filesystem::path path = ProductDirectory();
+    std::filesystem::path path;
+    try {
+        path = ProductDirectory();
+    } catch (const std::filesystem::filesystem_error&) {
+        // Without the current directory there is no folder to find the file in.
+        return "< Config file missing >";
+    }
     AppendPath(path, std::string("config.json"));
     if (!IsRegularFile(path)) return "< Config file missing >";
     const std::string text = ReadTextFile(path);

@@ -35,3 +35,13 @@ TEST(ReadProductLogFiles, TakesTheTailOfEachLogAndNotesMissingOnes) {
         EXPECT_EQ(files[i].tail, expected[i].tail) << files[i].relativePath;
     }
 }
+
+TEST(ReadProductLogFiles, NotesEveryLogMissingWithoutAProductFolder) {
+    std::vector<std::wstring> missing;
+    for (const ProductLogFile& file : ReadProductLogFiles(std::nullopt)) {
+        if (!file.tail) missing.push_back(file.relativePath);
+    }
+    const std::vector<std::wstring> expected = {L"log.txt", L"bin\\vistorauilog.txt",
+                                                L"bin\\weblog.txt", L"bin\\debug.log"};
+    EXPECT_EQ(missing, expected);
+}
