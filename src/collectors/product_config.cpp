@@ -27,10 +27,9 @@ void WriteProfile(std::string& out, const std::string& name, const Json::Value& 
 
     // Copies of what is changed for printing, so that nothing changed reaches the document;
     // the rest is read in place, as a profile can hold megabytes of wallpaper settings.
-    static const Json::Value kNone;
     const Json::Value& general = profile["general"];
     const auto generalPart = [&](const char* key) -> const Json::Value& {
-        return general.isObject() ? general[key] : kNone;
+        return general.isObject() ? general[key] : Json::Value::nullSingleton();
     };
     Json::Value user = generalPart("user");
     const Json::Value& shared = generalPart("shared");
