@@ -36,7 +36,7 @@ bool SaveFullLogFile(const ApplicationState& state, const std::filesystem::path&
         }
         return WriteTextFile(path, text);
     } catch (const std::exception&) {
-        // The current directory, and with it the product folder, could not be read.
+        // Out of memory for a log this large; the sections degrade on their own otherwise.
         return false;
     }
 }

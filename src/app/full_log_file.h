@@ -6,8 +6,7 @@
 #include "app/application_state.h"
 
 // Gathers the sections, composes the full log with the captured reports and writes it as
-// UTF-8 to the path; false when the file cannot be written or the product folder cannot
-// be read.
+// UTF-8 to the path; false when the file cannot be written.
 bool SaveFullLogFile(const ApplicationState& state, const std::filesystem::path& path,
                      std::wstring dependencies, std::wstring dxDiag);
 

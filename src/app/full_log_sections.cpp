@@ -15,6 +15,15 @@ namespace {
 // A large product log must not swell the report.
 constexpr std::size_t kLogTailBytes = 20000;
 
+// The product folder, or nothing when the current directory cannot be read.
+std::optional<std::filesystem::path> KnownProductDirectory() {
+    try {
+        return ProductDirectory();
+    } catch (const std::filesystem::filesystem_error&) {
+        return std::nullopt;
+    }
+}
+
 template <typename Writer>
 std::wstring SectionText(Writer write) {
     std::wostringstream section;
@@ -24,14 +33,17 @@ std::wstring SectionText(Writer write) {
 
 }  // namespace
 
-std::vector<ProductLogFile> ReadProductLogFiles(const std::filesystem::path& productDirectory) {
+std::vector<ProductLogFile> ReadProductLogFiles(
+    const std::optional<std::filesystem::path>& productDirectory) {
     std::vector<ProductLogFile> files;
     for (const wchar_t* relativePath :
          {L"log.txt", L"bin\\vistorauilog.txt", L"bin\\weblog.txt", L"bin\\debug.log"}) {
-        std::filesystem::path path = productDirectory;
-        AppendPath(path, std::wstring(relativePath));
         ProductLogFile file{relativePath, std::nullopt};
-        if (IsRegularFile(path)) file.tail = ReadTextFileTail(path, kLogTailBytes);
+        if (productDirectory) {
+            std::filesystem::path path = *productDirectory;
+            AppendPath(path, std::wstring(relativePath));
+            if (IsRegularFile(path)) file.tail = ReadTextFileTail(path, kLogTailBytes);
+        }
         files.push_back(std::move(file));
     }
     return files;
@@ -46,7 +58,7 @@ FullLogSections GatherFullLogSections(const ApplicationState& state, std::wstrin
     sections.steam = SectionText([&](std::wostream& out) { WriteSteamSection(out, state.steam); });
     sections.dependencies = std::move(dependencies);
     sections.desktopWindows = DescribeDesktopWindows();
-    sections.logFiles = ReadProductLogFiles(ProductDirectory());
+    sections.logFiles = ReadProductLogFiles(KnownProductDirectory());
     sections.dxDiag = std::move(dxDiag);
     return sections;
 }

@@ -4,9 +4,7 @@
 #include <shellapi.h>
 
 #include "app/application_state.h"
-#include "app/dxdiag_capture.h"
 #include "app/faq_address.h"
-#include "app/full_log_file.h"
 #include "app/rich_text.h"
 #include "app/save_command.h"
 #include "app/summary_report.h"
@@ -90,12 +88,6 @@ void OnShowDetails(HWND dialog, bool viewMore) {
     if (viewMore) SendMessageW(text, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
-// The second half of a save: the DxDiag report is complete, the log can be written.
-void FinishSave(HWND dialog) {
-    FinishDxDiagCapture();
-    if (const ApplicationState* state = StateOf(dialog)) WriteFullLog(*state);
-}
-
 void OpenFaq() {
     ShellExecuteW(nullptr, nullptr, FaqAddressFromLocale().c_str(), nullptr, nullptr, SW_SHOW);
 }
@@ -144,7 +136,7 @@ INT_PTR CALLBACK ResultsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         OnShowDetails(dialog, wParam == 1);
         return TRUE;
     case kFinishSave:
-        FinishSave(dialog);
+        FinishFullLogSave(StateOf(dialog));
         return TRUE;
     case WM_COMMAND:
         return OnCommand(dialog, LOWORD(wParam));

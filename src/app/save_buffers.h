@@ -1,11 +1,12 @@
 #pragma once
-// The process-wide state of "Save Full Log": the chosen path and the buffers the full log
-// is composed from. Every save starts the buffers afresh.
+// The process-wide state of "Save Full Log": whether a save is under way, the chosen path
+// and the buffers the full log is composed from. Every save starts the buffers afresh.
 #include <filesystem>
 #include <sstream>
 #include <string>
 
 struct SaveBuffers {
+    bool inProgress = false;  // from the command until the log is written or the choice cancelled
     std::filesystem::path savePath;
     std::wostringstream dxDiag;        // the DxDiag section
     std::wostringstream dependencies;  // the DLL probe's report of this save
@@ -15,7 +16,3 @@ SaveBuffers& CurrentSave();
 
 // Replaces both report buffers with empty ones; the path stays.
 void ResetSaveBuffers();
-
-// Writes narrow text up to its first NUL with each byte widened to the code unit of the
-// same value: for ASCII texts and for reports whose encoding is not known.
-void WriteBytesWidened(std::wostream& out, const std::string& text);

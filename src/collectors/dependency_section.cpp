@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 // Loading every listed library takes seconds; a probe still running after this hangs.
 constexpr DWORD kProbeTimeoutMs = 30000;
 
+// The header of a report from the 32-bit sibling's probe.
+constexpr wchar_t kSiblingReportHeader[] = L"deps errors x86:\n";
+
 // A new, empty folder under the temporary folder; empty when none could be made.
 fs::path MakeProbeFolder() {
     wchar_t base[MAX_PATH + 1] = {};
@@ -57,6 +60,11 @@ bool RunProbeIn(const fs::path& folder, const fs::path& program, DWORD timeoutMs
         return false;
     }
     text = Utf8ToWide(ReadTextFile(report));
+    // The sibling ignores a failed write, so the file may be empty or cut short.
+    if (text.rfind(kSiblingReportHeader, 0) != 0) {
+        text = program.wstring() + L" wrote an unusable sysprobeloader32.txt\n";
+        return false;
+    }
     return true;
 }
 

@@ -12,7 +12,7 @@ void WriteDependencySection(std::wostream& report);
 
 // Starts program with "-analyzeDependencies" in a fresh temporary folder, waits at most
 // timeoutMs for it (ending it after that) and takes the "sysprobeloader32.txt" it wrote
-// there; the folder is removed afterwards. False, with one line saying why in text, when
-// the report cannot be had.
+// there, when that is a 32-bit probe's report; the folder is removed afterwards. False, with
+// one line saying why in text, when the report cannot be had.
 bool RunDependencyProbeProgram(const std::filesystem::path& program, DWORD timeoutMs,
                                std::wstring& text);

@@ -25,16 +25,17 @@ void WriteBlock(std::string& out, const std::string& heading, const Json::Value&
 void WriteProfile(std::string& out, const std::string& name, const Json::Value& profile) {
     out += "User " + name + "\n";
 
-    // Copies throughout: what is changed for printing must never reach the document.
-    const Json::Value general = profile["general"];
-    Json::Value user, shared, wallpapers, screensaverWallpapers;
-    if (general.isObject()) {
-        user = general["user"];
-        shared = general["shared"];
-        wallpapers = general["wallpaperconfig"];
-        screensaverWallpapers = general["wallpaperconfigscreensaver"];
-    }
-    const Json::Value virtualDesktops = profile["virtualdesktops"];
+    // Copies of what is changed for printing, so that nothing changed reaches the document;
+    // the rest is read in place, as a profile can hold megabytes of wallpaper settings.
+    const Json::Value& general = profile["general"];
+    const auto generalPart = [&](const char* key) -> const Json::Value& {
+        return general.isObject() ? general[key] : Json::Value::nullSingleton();
+    };
+    Json::Value user = generalPart("user");
+    const Json::Value& shared = generalPart("shared");
+    Json::Value wallpapers = generalPart("wallpaperconfig");
+    Json::Value screensaverWallpapers = generalPart("wallpaperconfigscreensaver");
+    const Json::Value& virtualDesktops = profile["virtualdesktops"];
 
     if (user.isObject()) {
         // The tool's own version stands in for whatever the file says.
@@ -76,7 +77,13 @@ std::string FormatProductConfig(const Json::Value& root) {
 }
 
 std::string DumpProductConfig() {
-    std::filesystem::path path = ProductDirectory();
+    std::filesystem::path path;
+    try {
+        path = ProductDirectory();
+    } catch (const std::filesystem::filesystem_error&) {
+        // Without the current directory there is no folder to find the file in.
+        return "< Config file missing >";
+    }
     AppendPath(path, std::string("config.json"));
     if (!IsRegularFile(path)) return "< Config file missing >";
     const std::string text = ReadTextFile(path);

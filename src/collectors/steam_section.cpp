@@ -76,7 +76,13 @@ std::wstring FormatSteamSection(const SteamSectionFacts& facts) {
 }
 
 void WriteSteamSection(std::wostream& out, const SteamInfo& steam) {
-    std::filesystem::path cache = ProductDirectory();
-    AppendPath(cache, std::string("bin/workshopcache.json"));
-    out << FormatSteamSection({steam, ReadTextFile(cache), ReadUserKeyNames()});
+    std::string cacheText;
+    try {
+        std::filesystem::path cache = ProductDirectory();
+        AppendPath(cache, std::string("bin/workshopcache.json"));
+        cacheText = ReadTextFile(cache);
+    } catch (const std::filesystem::filesystem_error&) {
+        // Without the current directory the cache cannot be found, as when it is missing.
+    }
+    out << FormatSteamSection({steam, cacheText, ReadUserKeyNames()});
 }

@@ -47,3 +47,10 @@ std::string WideToUtf8(const wchar_t* wide) {
 std::wstring Utf8ToWide(const char* utf8) {
     return utf8 ? Utf8RangeToWide(utf8, std::strlen(utf8)) : std::wstring();
 }
+
+void WriteBytesWidened(std::wostream& out, const std::string& text) {
+    for (const char byte : text) {
+        if (byte == '\0') break;
+        out.put(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
+    }
+}

@@ -1,7 +1,6 @@
 #include "app/dxdiag_capture.h"
 
 #include <chrono>
-#include <fstream>
 #include <optional>
 
 #include <windows.h>
@@ -18,6 +17,7 @@
 #include "support/child_record.h"
 #include "support/fixture_process.h"
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/encoding.h"
 #include "unit/app/process_error_box.h"
 
@@ -81,10 +81,6 @@ void PumpFor(std::chrono::milliseconds time) {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         Sleep(10);
     }
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::wstring EnvironmentValue(const wchar_t* name) {

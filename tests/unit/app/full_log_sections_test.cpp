@@ -1,20 +1,9 @@
 #include "app/full_log_sections.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
-
-namespace {
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
-
-}  // namespace
+#include "support/written_files.h"
 
 TEST(ReadProductLogFiles, TakesTheTailOfEachLogAndNotesMissingOnes) {
     std::string longLog;
@@ -45,4 +34,14 @@ TEST(ReadProductLogFiles, TakesTheTailOfEachLogAndNotesMissingOnes) {
         EXPECT_EQ(files[i].relativePath, expected[i].relativePath);
         EXPECT_EQ(files[i].tail, expected[i].tail) << files[i].relativePath;
     }
+}
+
+TEST(ReadProductLogFiles, NotesEveryLogMissingWithoutAProductFolder) {
+    std::vector<std::wstring> missing;
+    for (const ProductLogFile& file : ReadProductLogFiles(std::nullopt)) {
+        if (!file.tail) missing.push_back(file.relativePath);
+    }
+    const std::vector<std::wstring> expected = {L"log.txt", L"bin\\vistorauilog.txt",
+                                                L"bin\\weblog.txt", L"bin\\debug.log"};
+    EXPECT_EQ(missing, expected);
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/full_log_file.h"
+#include "support/temp_folder.h"
+#include "support/written_files.h"
+
 namespace {
 
 const std::wstring kEquals = std::wstring(60, L'=') + L"\n";
@@ -46,6 +50,31 @@ ApplicationState SmallMachine() {
         {"application", L"(none)", L"Vistora UI", L"C:\\Vistora\\bin\\vistoraui.exe", "TCP", "in",
          0x7FFFFFFF}};
     return state;
+}
+
+// Strict UTF-8: shortest forms only, no encoded surrogates, nothing past U+10FFFF.
+bool IsValidUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+        const unsigned lead = byte(i);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2
+                              : lead >= 0xE0 && lead < 0xF0             ? 3
+                              : lead >= 0xF0 && lead < 0xF5             ? 4
+                                                                        : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        unsigned codePoint = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (size_t k = 1; k < length; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80) return false;
+            codePoint = codePoint << 6 | (byte(i + k) & 0x3F);
+        }
+        const unsigned smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (codePoint < smallest[length] || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint < 0xE000)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 FullLogSections SmallSections() {
@@ -140,4 +169,53 @@ TEST(ComposeFullLog, EmptyMachineStillHasEveryHeading) {
         L"Log contents\n" + kEquals +
         L"\n\n\n\n";
     EXPECT_EQ(ComposeFullLog(ApplicationState{}, sections), expected);
+}
+
+// Names as a scan can meet them: unpaired halves of surrogate pairs, a pair, letters beyond
+// ASCII, and an image path of about 1000 code units. Each is written through the save.
+TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
+    struct Case { const char* what; std::wstring name; std::string utf8; };
+    const Case cases[] = {
+        {"lone high half", L"a\xD800" L"b.exe", "a\xEF\xBF\xBD" "b.exe"},
+        {"lone low half", L"\xDC00" L"c.exe", "\xEF\xBF\xBD" "c.exe"},
+        {"halves reversed", L"\xDC00\xD800.exe", "\xEF\xBF\xBD\xEF\xBF\xBD.exe"},
+        {"pair", L"\xD83D\xDE00.exe", "\xF0\x9F\x98\x80.exe"},
+        {"beyond ASCII", L"J\u00F6rg\u4E2D.exe", "J\xC3\xB6rg\xE4\xB8\xAD.exe"},
+    };
+    const std::wstring deepFolder = L"C:\\" + std::wstring(990, L'p') + L"\\";
+    const std::string deepFolderUtf8 = "C:\\" + std::string(990, 'p') + "\\";
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ApplicationState state;
+        state.runningProcesses = {
+            {c.name, Process(c.name, c.name, deepFolder + c.name)},
+            {L"vistora64.exe", Process(L"Vistora64.exe", L"vistora64.exe", L"C:\\V\\Vistora64.exe",
+                                       {{L"C:\\hooks\\" + c.name, 0x10000, 4096}})},
+        };
+        state.detectedApps = {{L"rivatuner", {L"C:\\hooks\\" + c.name}}};
+        const auto path = folder / L"full.txt";
+        ASSERT_TRUE(
+            SaveFullLogFile(state, path, L"deps errors x86:\n", L"DxDiag results:\n" + kEquals));
+        const std::string log = ReadBytes(path);
+
+        EXPECT_TRUE(IsValidUtf8(log));
+        EXPECT_NE(log.find("\r\nC:\\hooks\\" + c.utf8 + "\r\n"), std::string::npos);
+        EXPECT_NE(log.find(" 4096 C:\\hooks\\" + c.utf8 + "\r\n"), std::string::npos);
+        // The width counts UTF-16 code units, as the stream does.
+        EXPECT_NE(log.find("\r\n" + c.utf8 + std::string(48 - c.name.size(), ' ') + " " +
+                           deepFolderUtf8 + c.utf8 + "\r\n"),
+                  std::string::npos);
+        size_t previous = 0;
+        for (const char* title :
+             {"Status", "Detected Applications", "All Modules vistora64.exe", "Running Processes",
+              "Config info", "Windows settings", "Steam info", "Dependency error analysis",
+              "Firewall status", "Desktop window state", "Log contents", "DxDiag results:"}) {
+            const size_t at = log.find(std::string(title) + "\r\n" + std::string(60, '='),
+                                       previous);
+            EXPECT_NE(at, std::string::npos) << title;
+            if (at != std::string::npos) previous = at;
+        }
+    }
 }

@@ -1,16 +1,16 @@
 // The save dialog and the writing of the full log, driven from the test's own thread while
 // another thread of the test shows them, as the Results dialog would.
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "app/full_log_file.h"
 #include "app/save_buffers.h"
+#include "app/save_command.h"
 #include "app/save_file_dialog.h"
 #include "e2e/ui_driver.h"
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/encoding.h"
 
 namespace {
@@ -28,27 +28,6 @@ HWND WaitForOwnDialog(const std::wstring& caption) {
     ADD_FAILURE() << "no dialog \"" << WideToUtf8(caption) << "\"\n"
                   << WideToUtf8(DescribeTopLevelWindows());
     return nullptr;
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// Closes the Explorer windows that showing the saved file opened, waiting up to waitMs for
-// the first, so none outlives the test; gives their number.
-int CloseExplorerWindows(DWORD waitMs) {
-    int closed = 0;
-    for (DWORD waited = 0; waited < waitMs && closed == 0; waited += 100) {
-        for (HWND window = FindWindowW(L"ExplorerWClass", nullptr); window;
-             window = FindWindowW(L"ExplorerWClass", nullptr)) {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            ++closed;
-            for (int i = 0; i < 50 && IsWindow(window); ++i) Sleep(100);
-        }
-        if (closed == 0) Sleep(100);
-    }
-    return closed;
 }
 
 }  // namespace
@@ -98,6 +77,15 @@ TEST(ShowSaveDialog, CancelKeepsThePath) {
     asker.join();
     EXPECT_FALSE(confirmed);
     EXPECT_EQ(CurrentSave().savePath, L"C:\\previous.txt");
+}
+
+// A cancelled choice ends the save, so that the next command asks again.
+TEST(StartFullLogSave, ACancelledChoiceEndsTheSave) {
+    for (int command = 0; command < 2; ++command) {
+        std::thread asker([] { StartFullLogSave(nullptr); });
+        if (const HWND dialog = WaitForOwnDialog(L"Save")) PressButton(dialog, IDCANCEL);
+        asker.join();
+    }
 }
 
 TEST(WriteFullLog, WritesUtf8WithCrLfAndShowsTheFile) {

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+#include "support/wine_32bit.h"
+#include "support/written_files.h"
+
 namespace {
 
 // The probe folders of this process; none may be left behind.
@@ -25,6 +29,20 @@ std::vector<std::filesystem::path> ProbeFolders() {
 
 TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
     const std::wstring missing = std::wstring(DEPENDENCY_PROBE) + L".missing.exe";
+    // Copies of the stand-in that write a damaged report: empty, cut short, or another text.
+    TempFolder folder;
+    const auto damaged = [&](const std::wstring& name, const std::string& report) {
+        const std::filesystem::path copy = folder / name;
+        std::filesystem::copy_file(DEPENDENCY_PROBE, copy);
+        WriteBytes(copy.wstring() + L".report", report);
+        return copy.wstring();
+    };
+    const std::wstring empty = damaged(L"empty.exe", ""),
+                       cut = damaged(L"cut.exe", "deps errors x8"),
+                       other = damaged(L"other.exe", "Error module: libcef.dll, loaded: 0\n");
+    const auto unusable = [](const std::wstring& program) {
+        return program + L" wrote an unusable sysprobeloader32.txt\n";
+    };
     struct Case { std::wstring program; DWORD timeoutMs; bool probed; std::wstring text; };
     const Case cases[] = {
         {DEPENDENCY_PROBE, 30000, true, L"deps errors x86:\nError module: libcef.dll, loaded: 0\n"},
@@ -34,6 +52,9 @@ TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
         // Never ends by itself.
         {FIXTURE_HOST, 2000, false,
          std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
+        {empty, 30000, false, unusable(empty)},
+        {cut, 30000, false, unusable(cut)},
+        {other, 30000, false, unusable(other)},
     };
     for (const auto& c : cases) {
         std::wstring text;
@@ -57,9 +78,13 @@ TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
 }
 
 #ifdef _WIN64
-// The real 32-bit sibling, when the 32-bit build exists beside this one.
+// The real 32-bit sibling: the 32-bit build of the same presets.
 TEST(RunDependencyProbeProgram, TheSiblingReportsThe32BitView) {
-    if (!std::filesystem::exists(SYSPROBE32_EXE)) GTEST_SKIP() << "no 32-bit build";
+    if (!std::filesystem::exists(SYSPROBE32_EXE)) {
+        GTEST_SKIP() << "no 32-bit build at " << std::filesystem::path(SYSPROBE32_EXE).string()
+                     << ": build the win32 preset first";
+    }
+    if (!Runs32BitPrograms()) GTEST_SKIP() << "32-bit programs cannot run here (no wine32)";
     std::wstring text;
     EXPECT_TRUE(RunDependencyProbeProgram(SYSPROBE32_EXE, 30000, text)) << text;
     EXPECT_EQ(text.rfind(L"deps errors x86:\n", 0), 0u) << text;

@@ -7,14 +7,10 @@
 #include <psapi.h>
 
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/win_handles.h"
 
 namespace {
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
 
 // Lines of numbered text, so a wrong cut shows up as a wrong number.
 std::string NumberedText(size_t bytes) {
@@ -24,6 +20,12 @@ std::string NumberedText(size_t bytes) {
     }
     text.resize(bytes);
     return text;
+}
+
+std::string WithCrLf(const std::string& text) {
+    std::string crLf;
+    for (const char c : text) crLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return crLf;
 }
 
 size_t PeakWorkingSet() {
@@ -77,4 +79,23 @@ TEST(ReadTextFileTail, GigabytesOfLogCostLittleMemory) {
     ASSERT_GT(peakBefore, 0u);
     EXPECT_EQ(ReadTextFileTail(path, 20000), NumberedText(100000).substr(80000));
     EXPECT_LT(PeakWorkingSet(), peakBefore + (16u << 20));
+}
+
+TEST(ReadTextFileTail, HundredsOfMegabytesOfTextCostLittleMemory) {
+    TempFolder folder;
+    const auto path = folder / L"long.log";
+    // 320 MiB of CR LF lines without a NUL, written a piece at a time so that the test holds
+    // little memory itself, then an end whose text-mode tail is known.
+    const std::string piece = WithCrLf(NumberedText(1 << 20)).substr(0, 1 << 20);
+    const std::string end = WithCrLf(NumberedText(30000));
+    {
+        std::ofstream file(path, std::ios::binary);
+        for (int i = 0; i < 320; ++i) file << piece;
+        file << end;
+        ASSERT_TRUE(file.flush());
+    }
+    const size_t peakBefore = PeakWorkingSet();
+    ASSERT_GT(peakBefore, 0u);
+    EXPECT_EQ(ReadTextFileTail(path, 20000), NumberedText(30000).substr(10000));
+    EXPECT_LT(PeakWorkingSet(), peakBefore + (8u << 20));
 }

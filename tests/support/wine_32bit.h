@@ -1,0 +1,22 @@
+#pragma once
+// Whether 32-bit programs can run here. Under Wine they need its 32-bit loader, which the
+// 32-bit part of Wine ("wine32") brings; without it Wine still starts them, and they end at
+// once having done nothing.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "support/wine_path.h"
+
+inline bool Runs32BitPrograms() {
+    // WINELOADER names the loader of this process; the 32-bit one has its name without "64".
+    const char* loader = std::getenv("WINELOADER");
+    if (!loader) return true;  // Windows itself
+    std::string path = loader;
+    if (path.size() > 2 && path.compare(path.size() - 2, 2, "64") == 0) {
+        path.resize(path.size() - 2);
+    }
+    std::error_code ignored;
+    return std::filesystem::exists(WindowsPath(path), ignored);
+}
