@@ -13,6 +13,7 @@
 #include "support/wine_32bit.h"
 #include "support/written_files.h"
 #include "text/encoding.h"
+#include "text/system_library.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -110,8 +111,7 @@ private:
 
     static LONG Call(const char* name, HANDLE process) {
         using ProcessCall = LONG(WINAPI*)(HANDLE);
-        const auto call =
-            reinterpret_cast<ProcessCall>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name));
+        const auto call = FindExport<ProcessCall>(GetModuleHandleW(L"ntdll.dll"), name);
         return call ? call(process) : -1;
     }
 
