@@ -16,6 +16,7 @@
 #include <dbghelp.h>
 
 #include "e2e/ui_driver.h"
+#include "support/expected_text.h"
 #include "support/scoped_registry_key.h"
 #include "support/temp_folder.h"
 #include "support/wine_path.h"
@@ -36,12 +37,6 @@ const std::wstring kSteamUsersKey = L"Software\\Valve\\Steam\\Users";
 std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::wstring Hex(DWORD value) {
-    wchar_t text[16];
-    wsprintfW(text, L"0x%08X", value);
-    return text;
 }
 
 struct DumpStreams {
@@ -105,7 +100,7 @@ struct CrashCase {
 
 std::wstring CrashedIn(const wchar_t* module, DWORD code, bool writeToNull = false) {
     std::wstring line = L"\n\nCrash caused by: '" + std::wstring(module) + L"'. Error code: " +
-                        Hex(code) + L".";
+                        HexCode(code) + L".";
     if (writeToNull) line += L" Access violation: trying to write to address 0x00000000.";
     return line;
 }
@@ -141,12 +136,6 @@ const CrashCase kCrashCases[] = {
 
 void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.name; }
 
-void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
-    for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-}
-
 class CrashReport : public ::testing::TestWithParam<CrashCase> {};
 
 }  // namespace
@@ -158,13 +147,13 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
     const std::wstring dll = (work / L"RTSSHooks.dll").wstring();
     std::filesystem::copy_file(WindowsPath(CRASH_MODULE_PATH), dll);
     std::wstring arguments = c.arguments;
-    ReplaceAll(arguments, L"$DLL", L"\"" + dll + L"\"");
+    FillPlaceholder(arguments, L"$DLL", L"\"" + dll + L"\"");
     std::wstring explanation = c.explanation;
-    ReplaceAll(explanation, L"$HOST", host);
-    ReplaceAll(explanation, L"$DLL", dll);
+    FillPlaceholder(explanation, L"$HOST", host);
+    FillPlaceholder(explanation, L"$DLL", dll);
     wchar_t kernelBase[MAX_PATH] = {};
     GetModuleFileNameW(GetModuleHandleW(L"kernelbase.dll"), kernelBase, MAX_PATH);
-    ReplaceAll(explanation, L"$KERNELBASE", kernelBase);
+    FillPlaceholder(explanation, L"$KERNELBASE", kernelBase);
 
     std::optional<ScopedRegistryKey> steamUser111, steamUser222;
     if (c.steamUsers) {
@@ -219,7 +208,7 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
     // The Steam library is offered the crash after the box; a second fault ends the
     // process before.
     if (c.box == Box::Dismissed) {
-        EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(Hex(c.code)));
+        EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(HexCode(c.code)));
     }
 }
 
@@ -244,5 +233,5 @@ TEST(CrashReportWithoutDumpLibrary, OnlyTellsSteam) {
     ASSERT_TRUE(crashing.Started());
     ASSERT_TRUE(crashing.WaitForExit(kTimeoutMs));
     EXPECT_TRUE(DumpsIn(work.Path()).empty());
-    EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(Hex(kAccessViolation)));
+    EXPECT_EQ(ReadBytes(work / L"steam_minidump_code.txt"), WideToUtf8(HexCode(kAccessViolation)));
 }
