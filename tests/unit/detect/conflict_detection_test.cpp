@@ -246,12 +246,13 @@ TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
 
 // Many processes at once, modules deep below a folder whose paths pass 260 characters, and
 // names outside ASCII and outside the Basic Multilingual Plane. (Wine 8 cannot start a
-// program from such a deep folder, its CreateProcess aborts, so the long paths here are
-// the modules'.)
+// program from such a deep folder: CreateProcessW fails with error 123 or 2. So the long
+// paths here are the modules'.)
 TEST(DetectConflicts, RecordsAHostileMachine) {
-    // 2000 processes would take minutes to start under Wine; this many keep the test short
-    // while the snapshot is still several times larger than a usual machine's.
-    constexpr int kManyHosts = 150;
+    // Under Wine every host holds about 3 MiB and takes some 30 ms to start: 2000 would hold
+    // 6 to 7 GiB for 80 s. This many stay near 3 GiB and 30 s, and still make a snapshot
+    // several times larger than a usual machine's. Nothing else runs meanwhile.
+    constexpr int kManyHosts = 1000;
     TempFolder folder;
     std::vector<std::filesystem::path> manyPaths;
     std::vector<FixtureProcess> many;
@@ -262,8 +263,8 @@ TEST(DetectConflicts, RecordsAHostileMachine) {
 
     std::wstring deep = L"deep";
     while (deep.size() < 300) deep += L"\\folder with a long name " + std::to_wstring(deep.size());
-    // Wine's file system cannot name a file with a lone surrogate (its host side aborts),
-    // so such names are left to a Windows machine.
+    // Wine cannot make a file whose name holds a lone surrogate (CreateFileW fails with
+    // error 2), so such names are left to a Windows machine.
     const std::wstring strange = L"str\u00E4nge \u4E2D\u6587 \U0001F600";
     auto product = StartHost(folder, L"app\\Vistora64.exe",
                              {deep + L"\\RTSSHooks64.dll", deep + L"\\" + strange + L".dll",
