@@ -33,9 +33,12 @@ int RunDependencyMode() {
 bool RunHandOverMode() {
     wchar_t ownPath[1024] = {};
     GetModuleFileNameW(nullptr, ownPath, 1024);
-    const std::wstring folder = std::filesystem::path(ownPath).parent_path().wstring();
+    const std::filesystem::path folder = std::filesystem::path(ownPath).parent_path();
     SetCurrentDirectoryW(folder.c_str());
-    const HINSTANCE result = ShellExecuteW(nullptr, nullptr, L"sysprobe64.exe", nullptr,
+    // By full path: given a bare name, the shell would go on searching the path for a
+    // "sysprobe64.exe" and start whatever it found there with our administrator rights.
+    const std::filesystem::path sibling = folder / L"sysprobe64.exe";
+    const HINSTANCE result = ShellExecuteW(nullptr, nullptr, sibling.c_str(), nullptr,
                                            folder.c_str(), SW_SHOWNORMAL);
     // Values above 32 mean success; the rest are error codes.
     return reinterpret_cast<INT_PTR>(result) > 32;

@@ -4,8 +4,8 @@
 // Runs the DLL load probe and writes its report into the current directory.
 int RunDependencyMode();
 
-// Starts the 64-bit sibling "sysprobe64.exe" from this program's folder, which also
-// becomes the current directory. False when it could not be started.
+// Starts the 64-bit sibling "sysprobe64.exe" from this program's folder, and from nowhere
+// else; the folder also becomes the current directory. False when it could not be started.
 bool RunHandOverMode();
 
 // Picks the mode from CommandLineOptions and the bitness of the system: the dependency

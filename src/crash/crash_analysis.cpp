@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kModuleListCapacity = 512;
 constexpr std::size_t kPathCapacity = 512;
-constexpr std::size_t kExecutablePathCapacity = 1024;
 constexpr DWORD kDelayLoadModuleNotFound = 0xC06D007E;
 
 using EnumProcessModulesFunction = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD);
@@ -29,10 +28,10 @@ struct ModuleWalkBuffers {
 ModuleWalkBuffers walk;
 
 struct FaultBuffers {
+    HMODULE module;                    // null: the faulting module is unknown
     wchar_t fileName[MAX_PATH];
     wchar_t longPath[kPathCapacity];   // empty: the faulting module is unknown
     wchar_t matchKey[kPathCapacity];
-    wchar_t ownExecutable[kExecutablePathCapacity];
     HookList hookList;
     wchar_t line[1024];                // wsprintfW writes at most 1024 units
 };
@@ -135,15 +134,13 @@ void AppendCulprits(CrashText& text) {
         AppendFixedText(text, L"\n");
         return;
     }
-    if (fault.longPath[0]) {
-        fault.ownExecutable[0] = 0;
-        GetModuleFileNameW(nullptr, fault.ownExecutable, kExecutablePathCapacity);
-        if (std::wcsncmp(fault.ownExecutable, fault.longPath, kExecutablePathCapacity) != 0) {
-            AppendFixedText(text, L"Vistora was likely crashed by another application (");
-            AppendFixedText(text, fault.longPath);
-            AppendFixedText(text, L").\n\n");
-            return;
-        }
+    // The executable is told by its module handle, not by its path: its own path keeps the
+    // form it was started by (a short 8.3 path, say), the faulting module's has been made long.
+    if (fault.longPath[0] && fault.module != GetModuleHandleW(nullptr)) {
+        AppendFixedText(text, L"Vistora was likely crashed by another application (");
+        AppendFixedText(text, fault.longPath);
+        AppendFixedText(text, L").\n\n");
+        return;
     }
     AppendFixedText(text, L"Vistora has crashed.\n\n");
 }
@@ -192,6 +189,7 @@ bool FindFaultingModule(const void* address) {
     if (region.Type != MEM_IMAGE || !region.AllocationBase) return false;
     const auto module = static_cast<HMODULE>(region.AllocationBase);
     if (GetModuleFileNameW(module, fault.fileName, MAX_PATH) == 0) return false;
+    fault.module = module;
     ToLongPath(fault.fileName, fault.longPath);
     CopyFoldedText(fault.matchKey, fault.longPath);
     return true;
@@ -216,6 +214,7 @@ void DescribeCrash(const EXCEPTION_POINTERS* exception, CrashText& text) {
         AppendHelpText(text);
         return;
     }
+    fault.module = nullptr;
     std::wmemset(fault.fileName, 0, MAX_PATH);
     std::wmemset(fault.longPath, 0, kPathCapacity);
     std::wmemset(fault.matchKey, 0, kPathCapacity);

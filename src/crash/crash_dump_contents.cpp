@@ -31,7 +31,9 @@ std::size_t BuildAnnotationStream(
 
 namespace {
 
-void AppendSteamUsers(EnvironmentStream& stream) {
+// Lists users only while their whole lines leave room for reserve more bytes: a cut id
+// would name another user, and the environment block after them must always fit.
+void AppendSteamUsers(EnvironmentStream& stream, std::size_t reserve) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam\\Users", 0, KEY_ALL_ACCESS,
                       &key) != ERROR_SUCCESS) {
@@ -52,6 +54,7 @@ void AppendSteamUsers(EnvironmentStream& stream) {
             name[0] == 0) {
             continue;
         }
+        if (FixedTextLength(stream) + length + 1 + reserve >= kEnvironmentStreamCapacity) return;
         AppendFixedText(stream, name);
         AppendFixedText(stream, "\n");
     }
@@ -69,9 +72,11 @@ const char* WindowsVersionText() {
 }  // namespace
 
 std::size_t BuildEnvironmentStream(EnvironmentStream& stream) {
-    AppendSteamUsers(stream);
-    AppendFixedText(stream, "[environment]\n");
-    AppendFixedText(stream, WindowsVersionText());
-    AppendFixedText(stream, "\n");
+    char environment[32] = {};
+    AppendFixedText(environment, "[environment]\n");
+    AppendFixedText(environment, WindowsVersionText());
+    AppendFixedText(environment, "\n");
+    AppendSteamUsers(stream, FixedTextLength(environment));
+    AppendFixedText(stream, environment);
     return FixedTextLength(stream) + 1;
 }

@@ -31,4 +31,5 @@ std::size_t BuildAnnotationStream(
     AnnotationStream& stream, const std::unordered_map<std::string, std::string>& annotations);
 // "[steamusers]\n" and one line per Steam user of the current user (when that registry key
 // can be read), then "[environment]\n" and the Windows version ("10", "8.1", ... or "?").
+// The environment block is always whole: users are listed only as far as it still fits.
 std::size_t BuildEnvironmentStream(EnvironmentStream& stream);

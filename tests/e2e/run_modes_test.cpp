@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/ui_driver.h"
 #include "support/built_files.h"
 #include "support/fixture_process.h"
+#include "support/interactive_run.h"
+#include "support/scoped_environment_variable.h"
 #include "support/temp_folder.h"
 #include "text/win_handles.h"
 
 namespace {
 
 constexpr bool k64Bit = sizeof(void*) == 8;
+constexpr DWORD kTimeoutMs = 120000;
 
 std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::wstring& arguments,
                                const std::filesystem::path& workingDirectory) {
@@ -55,6 +59,12 @@ private:
 
 const wchar_t* ReportName() { return k64Bit ? L"sysprobeloader64.txt" : L"sysprobeloader32.txt"; }
 
+// Only a 32-bit process on 64-bit Windows hands over to its sibling.
+bool HandsOver() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 }  // namespace
 
 TEST(DependencyMode, WritesTheReportOfThisBitnessIntoTheWorkingFolder) {
@@ -95,10 +105,7 @@ TEST(DependencyMode, ProbesTheListOfTheRunningWindows) {
 }
 
 TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
-    BOOL wow64 = FALSE;
-    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) {
-        GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
-    }
+    if (!HandsOver()) GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
     TempFolder folder;
     const std::filesystem::path app = folder / L"app";
     CopyBuilt(SYSPROBE_EXE, app / L"sysprobe32.exe");
@@ -111,4 +118,28 @@ TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
     ASSERT_TRUE(sibling) << "sysprobe64.exe was not started";
     const FixtureProcess ending(sibling->processId);
     EXPECT_EQ(sibling->directory, app);
+}
+
+TEST(HandOverMode, RunsInteractivelyWhenNoSiblingIsBesideIt) {
+    if (!HandsOver()) GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
+    TempFolder folder;
+    const std::filesystem::path program = folder / L"app\\sysprobe32.exe";
+    CopyBuilt(SYSPROBE_EXE, program);
+    // A program of the sibling's name elsewhere on the search path is no sibling.
+    const std::filesystem::path decoy = folder / L"on path\\sysprobe64.exe";
+    CopyBuilt(FIXTURE_HOST, decoy);
+    const ScopedEnvironmentVariable path(
+        L"PATH", decoy.parent_path().wstring() + L";" +
+                     ScopedEnvironmentVariable::Value(L"PATH").value_or(L""));
+
+    TestProcess product(program.wstring(), L"", folder.Path().wstring());
+    ASSERT_TRUE(product.Started());
+    LookThroughInteractiveRun(product, kTimeoutMs);
+    if (HasFailure()) {
+        // Started in the sibling's place, the decoy records itself and waits to be ended.
+        if (const std::optional<HostRecord> started = WaitForHostRecord(decoy)) {
+            const FixtureProcess ending(started->processId);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(decoy.wstring() + L".record")) << "the decoy was started";
 }

@@ -3,9 +3,10 @@
 // the owner goes away. Optionally the current directory while it lives.
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include <windows.h>
+
+#include "support/remove_tree.h"
 
 class TempFolder {
 public:
@@ -23,8 +24,7 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder() {
         if (!previousDirectory_.empty()) SetCurrentDirectoryW(previousDirectory_.c_str());
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        RemoveTree(path_.wstring());
     }
 
     const std::filesystem::path& Path() const { return path_; }

@@ -70,13 +70,24 @@ TEST(BuildEnvironmentStream, ListsSteamUsersWhenTheKeyExistsThenTheWindowsVersio
     BuildEnvironmentStream(withUsers);
     EXPECT_EQ(std::string(withUsers), "[steamusers]\n111\n222\n[environment]\n10\n");
 
-    // Many users fill the buffer; the stream is cut and stays terminated.
-    std::vector<std::unique_ptr<ScopedRegistryKey>> many;
-    for (int i = 0; i < 40; ++i) {
-        many.push_back(std::make_unique<ScopedRegistryKey>(usersKey + L"\\7656119800000" +
-                                                           std::to_wstring(1000 + i)));
+    // Many users: whole lines only, as many as leave room for the environment block.
+    struct Case { std::size_t nameLength, fitting; };
+    const Case cases[] = {
+        {30, 7},   // the seventh line fills the stream to its last byte
+        {108, 1},  // a second line would take the byte of the terminator
+    };
+    for (const auto& c : cases) {
+        std::vector<std::unique_ptr<ScopedRegistryKey>> many;
+        std::string listed;
+        for (std::size_t i = 0; i < c.fitting + 3; ++i) {
+            const std::string name = std::string(c.nameLength - 4, '7') + std::to_string(1000 + i);
+            many.push_back(std::make_unique<ScopedRegistryKey>(
+                usersKey + L"\\" + std::wstring(name.begin(), name.end())));
+            if (i < c.fitting) listed += name + "\n";
+        }
+        EnvironmentStream full = {};
+        const std::string expected = "[steamusers]\n111\n222\n" + listed + "[environment]\n10\n";
+        EXPECT_EQ(BuildEnvironmentStream(full), expected.size() + 1) << c.nameLength;
+        EXPECT_EQ(std::string(full), expected) << c.nameLength;
     }
-    EnvironmentStream full = {};
-    EXPECT_EQ(BuildEnvironmentStream(full), kEnvironmentStreamCapacity);
-    EXPECT_EQ(std::string(full).rfind("[steamusers]\n111\n222\n", 0), 0u);
 }

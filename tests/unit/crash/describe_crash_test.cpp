@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/expected_text.h"
 #include "support/scoped_registry_key.h"
 #include "support/temp_folder.h"
 #include "support/wine_path.h"
@@ -28,20 +29,8 @@ std::wstring ModulePath(HMODULE module) {
     return path;
 }
 
-std::wstring Hex(DWORD value) {
-    wchar_t text[16];
-    wsprintfW(text, L"0x%08X", value);
-    return text;
-}
-
 std::wstring CausedBy(const std::wstring& path, DWORD code) {
-    return L"\n\nCrash caused by: '" + path + L"'. Error code: " + Hex(code) + L".";
-}
-
-void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
-    for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
+    return L"\n\nCrash caused by: '" + path + L"'. Error code: " + HexCode(code) + L".";
 }
 
 // Copies of the fixture module, loaded under chosen names (relative to a temporary folder,
@@ -161,10 +150,10 @@ TEST(DescribeCrash, ExplainsTheFaultingModuleAndItsCulprits) {
         }
         std::wstring expected = c.expected;
         for (size_t i = 0; i < modules.size(); ++i) {
-            ReplaceAll(expected, L"$" + std::to_wstring(i), ModulePath(modules[i]));
+            FillPlaceholder(expected, L"$" + std::to_wstring(i), ModulePath(modules[i]));
         }
-        ReplaceAll(expected, L"$EXE", ModulePath(nullptr));
-        ReplaceAll(expected, L"$KERNELBASE", ModulePath(kernelBase));
+        FillPlaceholder(expected, L"$EXE", ModulePath(nullptr));
+        FillPlaceholder(expected, L"$KERNELBASE", ModulePath(kernelBase));
         EXPECT_EQ(Describe(address, c.code, c.parameters), expected) << c.what;
     }
     VirtualFree(heapCode, 0, MEM_RELEASE);
