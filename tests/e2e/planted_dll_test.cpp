@@ -10,13 +10,13 @@
 
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
+#include "support/interactive_run.h"
 #include "support/temp_folder.h"
 #include "text/win_handles.h"
 
 namespace {
 
 constexpr DWORD kTimeoutMs = 60000;
-constexpr int kClose = 2;
 
 const wchar_t* const kPlantedNames[] = {L"dbghelp.dll", L"Psapi.dll", L"oleaut32.dll",
                                         L"Msftedit.dll", L"Riched20.dll"};
@@ -142,13 +142,7 @@ TEST(PlantedLibraries, InteractiveRunLoadsNone) {
     PlantedMachine machine(SYSPROBE_EXE, kProductName);
     TestProcess product(machine.program.wstring(), L"", machine.Work().wstring());
     ASSERT_TRUE(product.Started());
-    const HWND introduction = WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
-    ASSERT_NE(introduction, nullptr);
-    PressButton(introduction, IDOK);
-    const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);
-    ASSERT_NE(results, nullptr);
-    PressButton(results, kClose);
-    EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+    LookThroughInteractiveRun(product, kTimeoutMs);
     EXPECT_EQ(Joined(machine.LoadedCopies()), L"");
     // The same program's one load by bare name: the dependency probe's.
     ExpectBareNameLoadsTakePlantedCopies(machine, L"-analyzeDependencies", {L"dbghelp.dll"});
