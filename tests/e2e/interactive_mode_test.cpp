@@ -7,6 +7,7 @@
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
 #include "support/fixture_process.h"
+#include "support/interactive_run.h"
 #include "support/line_feeds.h"
 #include "support/temp_folder.h"
 
@@ -120,11 +121,7 @@ TEST(InteractiveMode, FixFirewallRepairsOnceAndKeepsTheSummary) {
     Installation installation;
     TestProcess product((installation.Tools() / Installation::ProductName()).wstring(), L"",
                         installation.Tools().wstring());
-    const HWND introduction =
-        WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
-    ASSERT_NE(introduction, nullptr);
-    PressButton(introduction, IDOK);
-    const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);
+    const HWND results = DismissIntroduction(product, kTimeoutMs);
     ASSERT_NE(results, nullptr);
     const std::wstring summary = SummaryText(results);
     ASSERT_TRUE(Visible(results, kFixFirewall));

@@ -9,6 +9,7 @@
 
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
+#include "support/interactive_run.h"
 #include "support/temp_folder.h"
 #include "support/wine_32bit.h"
 #include "support/written_files.h"
@@ -182,11 +183,7 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
                         installation.Tools().wstring());
     ASSERT_TRUE(product.Started());
     DxDiagHold dxDiag(product.Id());
-    const HWND introduction =
-        WaitForDialog(product, L"Checking for conflicting programs", kTimeoutMs);
-    ASSERT_NE(introduction, nullptr);
-    PressButton(introduction, IDOK);
-    const HWND results = WaitForDialog(product, L"Vistora System Diagnostics", kTimeoutMs);
+    const HWND results = DismissIntroduction(product, kTimeoutMs);
     ASSERT_NE(results, nullptr);
 
     TempFolder saves;
