@@ -249,10 +249,9 @@ TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
 // program from such a deep folder: CreateProcessW fails with error 123 or 2. So the long
 // paths here are the modules'.)
 TEST(DetectConflicts, RecordsAHostileMachine) {
-    // Under Wine every host holds about 3 MiB and takes some 30 ms to start: 2000 would hold
-    // 6 to 7 GiB for 80 s. This many stay near 3 GiB and 30 s, and still make a snapshot
-    // several times larger than a usual machine's. Nothing else runs meanwhile.
-    constexpr int kManyHosts = 1000;
+    // Ten times the processes of a busy machine. Under Wine every host holds about 3 MiB and
+    // takes some 30 ms to start, so this holds 6 to 7 GiB for 75 s: nothing else runs meanwhile.
+    constexpr int kManyHosts = 2000;
     TempFolder folder;
     std::vector<std::filesystem::path> manyPaths;
     std::vector<FixtureProcess> many;
