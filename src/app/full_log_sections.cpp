@@ -15,15 +15,6 @@ namespace {
 // A large product log must not swell the report.
 constexpr std::size_t kLogTailBytes = 20000;
 
-// The product folder, or nothing when the current directory cannot be read.
-std::optional<std::filesystem::path> KnownProductDirectory() {
-    try {
-        return ProductDirectory();
-    } catch (const std::filesystem::filesystem_error&) {
-        return std::nullopt;
-    }
-}
-
 template <typename Writer>
 std::wstring SectionText(Writer write) {
     std::wostringstream section;

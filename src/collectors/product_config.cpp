@@ -1,5 +1,6 @@
 #include "collectors/product_config.h"
 
+#include <optional>
 #include <string>
 
 #include "collectors/product_version.h"
@@ -77,13 +78,10 @@ std::string FormatProductConfig(const Json::Value& root) {
 }
 
 std::string DumpProductConfig() {
-    std::filesystem::path path;
-    try {
-        path = ProductDirectory();
-    } catch (const std::filesystem::filesystem_error&) {
-        // Without the current directory there is no folder to find the file in.
-        return "< Config file missing >";
-    }
+    // Without the current directory there is no folder to find the file in.
+    const std::optional<std::filesystem::path> directory = KnownProductDirectory();
+    if (!directory) return "< Config file missing >";
+    std::filesystem::path path = *directory;
     AppendPath(path, std::string("config.json"));
     if (!IsRegularFile(path)) return "< Config file missing >";
     const std::string text = ReadTextFile(path);

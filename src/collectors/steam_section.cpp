@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include <windows.h>
 
@@ -76,13 +78,12 @@ std::wstring FormatSteamSection(const SteamSectionFacts& facts) {
 }
 
 void WriteSteamSection(std::wostream& out, const SteamInfo& steam) {
+    // Without the current directory the cache cannot be found, as when it is missing.
     std::string cacheText;
-    try {
-        std::filesystem::path cache = ProductDirectory();
+    if (const std::optional<std::filesystem::path> directory = KnownProductDirectory()) {
+        std::filesystem::path cache = *directory;
         AppendPath(cache, std::string("bin/workshopcache.json"));
         cacheText = ReadTextFile(cache);
-    } catch (const std::filesystem::filesystem_error&) {
-        // Without the current directory the cache cannot be found, as when it is missing.
     }
     out << FormatSteamSection({steam, cacheText, ReadUserKeyNames()});
 }

@@ -66,3 +66,11 @@ fs::path ProductDirectory() {
     }
     return directory;
 }
+
+std::optional<fs::path> KnownProductDirectory() {
+    try {
+        return ProductDirectory();
+    } catch (const fs::filesystem_error&) {
+        return std::nullopt;
+    }
+}

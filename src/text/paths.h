@@ -1,6 +1,7 @@
 #pragma once
 // Path helpers. Paths are built from wide text; UTF-8 pieces are converted first.
 #include <filesystem>
+#include <optional>
 #include <string>
 
 void AppendPath(std::filesystem::path& path, const std::wstring& component);
@@ -21,3 +22,7 @@ std::filesystem::path CurrentDirectory();
 // The Vistora installation folder. The tool runs with its own folder, a subfolder of the
 // installation (or of its "distribution" folder), as the current directory.
 std::filesystem::path ProductDirectory();
+
+// ProductDirectory, or nothing when the current directory cannot be read: for the sections
+// that then report their files as missing.
+std::optional<std::filesystem::path> KnownProductDirectory();
