@@ -10,5 +10,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     InstallCrashHandler();
     // The options are plain ASCII; UTF-8 keeps any other argument text intact.
     ParseCommandLine(commandLine ? WideToUtf8(commandLine).c_str() : nullptr);
-    return RunSelectedMode();
+    const int exitCode = RunSelectedMode();
+    // A thread of a library may have crashed meanwhile: its report must not be cut short.
+    WaitForCrashReport();
+    return exitCode;
 }

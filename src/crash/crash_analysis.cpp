@@ -24,6 +24,7 @@ struct ModuleWalkBuffers {
     wchar_t fileName[kPathCapacity];
     wchar_t longPath[kPathCapacity];
     wchar_t folded[kPathCapacity];
+    wchar_t windowsFolder[kPathCapacity];   // folded, with its final backslash
 };
 ModuleWalkBuffers walk;
 
@@ -181,18 +182,48 @@ void AppendTechnicalLine(CrashText& text, const EXCEPTION_RECORD& record) {
     AppendFixedText(text, fault.line);
 }
 
-// Fills the faulting module's names; false when no module file contains the address.
-// Only image memory counts: a jump into the heap or through a bad pointer has no module.
-bool FindFaultingModule(const void* address) {
+// The module whose image holds the address; null for any other memory: a jump into the
+// heap or through a bad pointer has no module.
+HMODULE ModuleAt(const void* address) {
     MEMORY_BASIC_INFORMATION region = {};
-    if (VirtualQuery(address, &region, sizeof(region)) != sizeof(region)) return false;
-    if (region.Type != MEM_IMAGE || !region.AllocationBase) return false;
-    const auto module = static_cast<HMODULE>(region.AllocationBase);
-    if (GetModuleFileNameW(module, fault.fileName, MAX_PATH) == 0) return false;
+    if (VirtualQuery(address, &region, sizeof(region)) != sizeof(region)) return nullptr;
+    if (region.Type != MEM_IMAGE) return nullptr;
+    return static_cast<HMODULE>(region.AllocationBase);
+}
+
+// Fills the faulting module's names; false when no module file contains the address.
+bool FindFaultingModule(const void* address) {
+    const HMODULE module = ModuleAt(address);
+    if (!module || GetModuleFileNameW(module, fault.fileName, MAX_PATH) == 0) return false;
     fault.module = module;
     ToLongPath(fault.fileName, fault.longPath);
     CopyFoldedText(fault.matchKey, fault.longPath);
     return true;
+}
+
+// True for code of the C runtime and the system libraries: modules in the Windows folder.
+bool InSystemLibrary(const void* address) {
+    const HMODULE module = ModuleAt(address);
+    if (!module || GetModuleFileNameW(module, walk.fileName, kPathCapacity) == 0) return false;
+    CopyFoldedText(walk.folded, walk.fileName);
+    std::wmemset(walk.windowsFolder, 0, kPathCapacity);
+    const UINT length = GetSystemWindowsDirectoryW(walk.windowsFolder, kPathCapacity);
+    if (length == 0 || length + 1 >= kPathCapacity) return false;
+    AppendFixedText(walk.windowsFolder, L"\\");
+    CopyFoldedText(walk.windowsFolder, walk.windowsFolder);
+    return std::wcsncmp(walk.folded, walk.windowsFolder, std::wcslen(walk.windowsFolder)) == 0;
+}
+
+// abort() and std::terminate reach the filter as kFatalAppExit, raised from inside the
+// system library with the return addresses of the aborting stack as its parameters. The
+// code to blame is the first of them outside the runtime and the system libraries.
+const void* BlamedAddress(const EXCEPTION_RECORD& record) {
+    if (record.ExceptionCode != kFatalAppExit) return record.ExceptionAddress;
+    for (DWORD i = 0; i < record.NumberParameters && i < EXCEPTION_MAXIMUM_PARAMETERS; ++i) {
+        const auto caller = reinterpret_cast<const void*>(record.ExceptionInformation[i]);
+        if (!InSystemLibrary(caller)) return caller;
+    }
+    return record.ExceptionAddress;
 }
 
 }  // namespace
@@ -220,7 +251,7 @@ void DescribeCrash(const EXCEPTION_POINTERS* exception, CrashText& text) {
     std::wmemset(fault.matchKey, 0, kPathCapacity);
 
     bool explained = false;
-    if (FindFaultingModule(record->ExceptionAddress)) {
+    if (FindFaultingModule(BlamedAddress(*record))) {
         explained = AppendRuleHint(text);
         if (!explained && record->ExceptionCode == kDelayLoadModuleNotFound) {
             AppendFixedText(text, L"Module not found! If you have Windows N and you are trying "

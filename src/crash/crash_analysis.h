@@ -11,7 +11,12 @@ constexpr std::size_t kHookListCapacity = 1024;
 using CrashText = wchar_t[kCrashTextCapacity];
 using HookList = wchar_t[kHookListCapacity];
 
-// Appends the explanation to the zeroed text.
+// The code the crash handler raises for abort() and std::terminate, as a C runtime reports
+// abort(). Its parameters are the return addresses of the aborting stack, innermost first.
+constexpr DWORD kFatalAppExit = 0x40000015;
+
+// Appends the explanation to the zeroed text. A kFatalAppExit is blamed on the first of
+// its return addresses outside the C runtime and the system libraries.
 void DescribeCrash(const EXCEPTION_POINTERS* exception, CrashText& text);
 
 // Appends one line (long path and "\n") per module of the own process whose path matches a

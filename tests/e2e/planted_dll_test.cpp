@@ -98,17 +98,22 @@ struct PlantedMachine {
     std::filesystem::path program;
 };
 
-// The positive control of a test: in the same program under the same overrides, loads by
-// bare name do take the copies beside the program, so that no copy loaded by the product's
-// own loads means that they avoid them, not that Wine ignored the planted files.
-void ExpectBareNameLoadsTakePlantedCopies(const PlantedMachine& machine,
-                                          const std::wstring& arguments,
+// The positive control of a test: in a program of the same file name under the same
+// overrides, loads by bare name do take the copies beside the program, so that no copy
+// loaded by the product's own loads means that they avoid them, not that Wine ignored the
+// planted files. The control is the crash host's plain loads by name: a program with the
+// crash handler holds the system's dbghelp from its start, and a load by bare name gets
+// that one.
+void ExpectBareNameLoadsTakePlantedCopies(const std::wstring& programName,
                                           const std::vector<std::wstring>& names) {
-    TestProcess program(machine.program.wstring(), arguments, machine.Work().wstring());
+    PlantedMachine control(CRASH_HOST_PATH, programName);
+    std::wstring arguments = L"load-by-name";
+    for (const std::wstring& name : names) arguments += L" " + name;
+    TestProcess program(control.program.wstring(), arguments, control.Work().wstring());
     ASSERT_TRUE(program.Started());
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
     for (const std::wstring& name : names) {
-        EXPECT_TRUE(std::filesystem::exists(machine.folder / (L"program\\" + name + L".loaded")))
+        EXPECT_TRUE(std::filesystem::exists(control.folder / (L"program\\" + name + L".loaded")))
             << "no bare-name load took the planted " << name;
     }
 }
@@ -133,9 +138,7 @@ TEST(PlantedLibraries, DependencyModeLoadsNoneButTheProbedNames) {
     EXPECT_TRUE(std::filesystem::exists(machine.Work() / (sizeof(void*) == 8 ? L"sysprobeloader64.txt"
                                                                              : L"sysprobeloader32.txt")));
     EXPECT_EQ(Joined(machine.LoadedCopies(kProbedByName)), L"");
-    // The probe's own loads by name do take the copy beside the program: proof that this
-    // test sees a planted library being loaded.
-    EXPECT_TRUE(std::filesystem::exists(machine.folder / L"program\\dbghelp.dll.loaded"));
+    ExpectBareNameLoadsTakePlantedCopies(kProductName, {L"dbghelp.dll"});
 }
 
 TEST(PlantedLibraries, InteractiveRunLoadsNone) {
@@ -144,13 +147,12 @@ TEST(PlantedLibraries, InteractiveRunLoadsNone) {
     ASSERT_TRUE(product.Started());
     LookThroughInteractiveRun(product, kTimeoutMs);
     EXPECT_EQ(Joined(machine.LoadedCopies()), L"");
-    // The same program's one load by bare name: the dependency probe's.
-    ExpectBareNameLoadsTakePlantedCopies(machine, L"-analyzeDependencies", {L"dbghelp.dll"});
+    ExpectBareNameLoadsTakePlantedCopies(kProductName, {L"dbghelp.dll"});
 }
 
 TEST(PlantedLibraries, CrashReportLoadsNone) {
-    // A program with the product's crash handler: the handler loads the dump and process
-    // libraries only once a crash happens.
+    // A program with the product's crash handler: the handler loads the dump library when
+    // it is installed and the process library once a crash happens.
     PlantedMachine machine(CRASH_HOST_PATH, L"crash_host.exe");
     TestProcess crashing(machine.program.wstring(), L"write-av", machine.Work().wstring());
     ASSERT_TRUE(crashing.Started());
@@ -160,6 +162,5 @@ TEST(PlantedLibraries, CrashReportLoadsNone) {
     EXPECT_TRUE(crashing.WaitForExit(kTimeoutMs));
     EXPECT_EQ(Joined(machine.LoadedCopies()), L"");
     // The libraries the handler loads, loaded by bare name instead.
-    ExpectBareNameLoadsTakePlantedCopies(machine, L"load-by-name dbghelp.dll Psapi.dll",
-                                         {L"dbghelp.dll", L"Psapi.dll"});
+    ExpectBareNameLoadsTakePlantedCopies(L"crash_host.exe", {L"dbghelp.dll", L"Psapi.dll"});
 }

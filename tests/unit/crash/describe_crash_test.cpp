@@ -1,6 +1,8 @@
 #include "crash/crash_analysis.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,9 +68,16 @@ std::wstring Describe(void* address, DWORD code, const std::vector<ULONG_PTR>& p
     for (size_t i = 0; i < parameters.size(); ++i) record.ExceptionInformation[i] = parameters[i];
     CONTEXT context = {};
     EXCEPTION_POINTERS pointers = {&record, &context};
-    CrashText text = {};
-    DescribeCrash(&pointers, text);
-    return text;
+    // Units after the buffer that the text must never reach.
+    struct {
+        CrashText text;
+        wchar_t beyond[16];
+    } guarded = {};
+    std::fill(std::begin(guarded.beyond), std::end(guarded.beyond), L'#');
+    DescribeCrash(&pointers, guarded.text);
+    EXPECT_EQ(guarded.text[kCrashTextCapacity - 1], L'\0') << "the text fills its whole buffer";
+    EXPECT_EQ(std::wstring(guarded.beyond, 16), std::wstring(16, L'#')) << "written past the buffer";
+    return std::wstring(guarded.text, std::find(guarded.text, guarded.text + kCrashTextCapacity, L'\0'));
 }
 
 // Where a case's fault lies.
@@ -198,14 +207,116 @@ TEST(DescribeCrash, LongHookPathsAreCutToTheLimits) {
     EXPECT_TRUE(ListHookModules(list));
     EXPECT_EQ(std::wstring(list), allHooks.substr(0, kHookListCapacity - 1));
 
-    const std::wstring text = Describe(CodeIn(modules[0]), kAccessViolation);
-    EXPECT_LE(text.size(), kCrashTextCapacity - 1);
-    EXPECT_EQ(text, kCulprits + allHooks.substr(0, kHookListCapacity - 1) + L"\n" + kHelp +
-                        CausedBy(ModulePath(modules[0]), kAccessViolation));
+    EXPECT_EQ(Describe(CodeIn(modules[0]), kAccessViolation),
+              kCulprits + allHooks.substr(0, kHookListCapacity - 1) + L"\n" + kHelp +
+                  CausedBy(ModulePath(modules[0]), kAccessViolation));
 }
 
 TEST(ListHookModules, IsFalseWithoutHookModules) {
     HookList list = {};
     EXPECT_FALSE(ListHookModules(list));
     EXPECT_EQ(std::wstring(list), L"");
+}
+
+// abort() and std::terminate arrive raised from inside the system library, with the return
+// addresses of the aborting stack as parameters: the first of them outside the runtime and
+// the system libraries is blamed.
+TEST(DescribeCrash, BlamesAnAbortOnTheCodeThatCalledIt) {
+    constexpr DWORD kFatalAppExit = 0x40000015;
+    const FixtureModules modules({L"plain.dll"});
+    const HMODULE kernelBase = GetModuleHandleW(L"kernelbase.dll");
+    const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll");
+    ASSERT_TRUE(kernelBase && runtime);
+    const auto raise = reinterpret_cast<ULONG_PTR>(GetProcAddress(kernelBase, "RaiseException"));
+    const auto abort = reinterpret_cast<ULONG_PTR>(GetProcAddress(runtime, "abort"));
+    const auto library = reinterpret_cast<ULONG_PTR>(CodeIn(modules[0]));
+    const auto executable = reinterpret_cast<ULONG_PTR>(&ModulePath);
+    const std::wstring libraryPath = ModulePath(modules[0]);
+    const std::wstring system =
+        L"Vistora crashed in the Windows System.\n\n" + kHelp + CausedBy(ModulePath(kernelBase), kFatalAppExit);
+    struct AbortCase {
+        const char* what;
+        std::vector<ULONG_PTR> callers;
+        std::wstring expected;
+    };
+    const AbortCase cases[] = {
+        {"a library aborts", {abort, library, executable},
+         L"Vistora was likely crashed by another application (" + libraryPath + L").\n\n" + kHelp +
+             CausedBy(libraryPath, kFatalAppExit)},
+        {"the program aborts", {raise, abort, executable, library},
+         L"Vistora has crashed.\n\n" + kHelp + CausedBy(ModulePath(nullptr), kFatalAppExit)},
+        {"no callers: the raising code", {}, system},
+        {"only system callers: the raising code", {abort, raise}, system},
+    };
+    for (const AbortCase& c : cases) {
+        EXPECT_EQ(Describe(reinterpret_cast<void*>(raise), kFatalAppExit, c.callers), c.expected)
+            << c.what;
+    }
+}
+
+// Every substring of every hint rule, in a module that faults, and every hook pattern, in
+// a module loaded beside a plain one that faults. Names carry a prefix so that none is
+// taken for a system library of the same name.
+TEST(DescribeCrash, KnowsEveryHintRuleAndHookPattern) {
+    const std::wstring nvidia =
+        L"Your Nvidia graphics drivers have crashed Vistora. Try reinstalling the NEWEST Nvidia "
+        L"drivers or install OLDER, STABLE drivers. This type of crash can also be the result of "
+        L"a broken graphics hook or overlay program.";
+    const std::wstring intel = L"LIKELY SOLUTION: Update Intel Graphics drivers.";
+    const std::wstring discord = L"LIKELY SOLUTION: Disable Discord overlay for Vistora.";
+    struct RuleCase {
+        std::wstring module;
+        std::wstring hint;
+    };
+    const RuleCase rules[] = {
+        {L"x_RzChromaSDK.dll",
+         L"Razer Synapse has crashed Vistora.\n\nThe Razer Chroma plugin will be disabled to fix "
+         L"this crash. You can re-enable it in the Vistora plugin settings."},
+        {L"x_PrecisionX.dll",
+         L"PRECISION X hacked and crashed Vistora. Update PRECISION X or disable its overlay hack."},
+        {L"x_nvumdshim.dll", intel},
+        {L"x_igc32.dll", intel},
+        {L"x_nvwgf2um.dll", nvidia},
+        {L"x_nvd3dum.dll", nvidia},
+        {L"x_RTSSHooks.dll",
+         L"Rivatuner Statistics Server hacked and crashed Vistora. Exclude Vistora in RivaTuner "
+         L"to stop it from crashing it."},
+        {L"x_MSIGamingOSD.dll",
+         L"The MSI Gaming App hacked and crashed Vistora. Update it or disable its overlay hack."},
+        {L"x_RadeonPro.dll",
+         L"RadeonPro hacked and crashed Vistora. Update it or disable its overlay hack."},
+        {L"x_KernelBase.dll", L"Vistora crashed in the Windows System."},
+        {L"x_AudioSes.dll",
+         L"Your audio driver crashed Vistora. Try setting 'Other application playing audio' to "
+         L"'keep running' in the Vistora settings."},
+        {L"x_overlay.x86.dll", discord},
+        {L"x_overlay.x64.dll", discord},
+    };
+    for (const RuleCase& c : rules) {
+        const FixtureModules modules({c.module});
+        EXPECT_EQ(Describe(CodeIn(modules[0]), kAccessViolation),
+                  c.hint + L"\n\n" + kHelp + CausedBy(ModulePath(modules[0]), kAccessViolation))
+            << c.module;
+    }
+
+    const wchar_t* const hookModules[] = {
+        L"x_Raptr.dll", L"x_FRAPS.dll", L"x_PrecisionX.dll", L"x_RTSSHook.dll", L"x_LTC_.dll",
+        L"x_OWExplorer.dll", L"x_Mirillis.dll", L"x_Action_.dll", L"x_KeyHookDll.dll",
+        L"x_0Kraken0.dll", L"x_PlayClawHook.dll", L"x_OvlDynExt.dll", L"x_SS2OSD.dll",
+        L"x_SS3OSD.dll", L"x_graphics-hook32.dll", L"x_MKIIOSD.dll", L"x_SS2DevProps.dll",
+        L"x_SS3DevProps.dll", L"x_Sonic Suite.dll", L"x_SonicSuite.dll", L"x_SSAudioOSD.dll",
+        L"x_ddumd.dll", L"x_GameToolDll.dll", L"x_Nahimic.dll", L"x_GPP32.dll", L"x_GPP64.dll",
+        L"x_XtremeTuner.dll", L"x_DXOSD.dll", L"x_Discord.dll", L"x_k_fps32.dll",
+        L"x_k_fps64.dll", L"x_RzFPS.dll", L"x_SpecialK.dll", L"x_D3DGear.dll",
+        L"x_AsusStrixOSD.dll", L"x_AsusPhoebusOSD.dll", L"x_FPSMon.dll", L"x_Norton.dll",
+        L"x_MSI Gaming.dll", L"x_BrowserHook.dll", L"x_vhook.dll", L"x_NVInject.dll",
+        L"x_EasyHook.dll", L"x_EasyHk.dll",
+    };
+    for (const wchar_t* hook : hookModules) {
+        const FixtureModules modules({L"plain.dll", hook});
+        EXPECT_EQ(Describe(CodeIn(modules[0]), kAccessViolation),
+                  kCulprits + ModulePath(modules[1]) + L"\n\n" + kHelp +
+                      CausedBy(ModulePath(modules[0]), kAccessViolation))
+            << hook;
+    }
 }
