@@ -36,8 +36,8 @@ constexpr DWORD kGccThrow = 0x20474343;
 // Stack kept back on the first thread, so that after a stack overflow the system can still
 // run the filter, which hands the crash to the reporting thread.
 constexpr ULONG kHandlerStackReserve = 64 * 1024;
-// How long a second crashing thread waits for the first one's dump before it lets the
-// system end the process.
+// How long a crashing thread waits for a dump to be written before it lets the system end
+// the process.
 constexpr DWORD kDumpWaitMs = 60 * 1000;
 
 enum class ReportState {
@@ -151,6 +151,16 @@ void WaitForDumpOfFirstCrash() {
     for (DWORD waited = 0; !dumpSettled.load() && waited < kDumpWaitMs; waited += 20) Sleep(20);
 }
 
+// The faulting thread's wait for its report: without bound once the dump is written (the
+// box waits for the user), at most kDumpWaitMs before, in case the reporting thread waits
+// for a lock that the faulting thread holds (the heap's, say). Then the system ends the
+// process without a report rather than never.
+void WaitForReport() {
+    for (DWORD waited = 0; WaitForSingleObject(reporter.finished, 20) == WAIT_TIMEOUT; waited += 20) {
+        if (!dumpSettled.load() && waited >= kDumpWaitMs) return;
+    }
+}
+
 bool IsUncaughtGccThrow(const EXCEPTION_POINTERS* exception) {
     const EXCEPTION_RECORD* record = exception ? exception->ExceptionRecord : nullptr;
     return record && record->ExceptionCode == kGccThrow &&
@@ -217,7 +227,7 @@ LONG WINAPI CrashHandler(EXCEPTION_POINTERS* exception) {
         reporter.exception = exception;
         reporter.faultingThread = GetCurrentThreadId();
         SetEvent(reporter.requested);
-        WaitForSingleObject(reporter.finished, INFINITE);
+        WaitForReport();
     } else {
         // No thread of its own could be made: report from here, as far as the stack goes.
         Report(exception, GetCurrentThreadId());
