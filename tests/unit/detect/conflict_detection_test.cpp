@@ -2,73 +2,21 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
-#include <map>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "support/built_files.h"
-#include "support/fixture_hosts.h"
+#include "support/scanned_hosts.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
 #include "text/encoding.h"
 #include "text/win_handles.h"
 
+// The scan's rules are tested on records alone (conflict_matching_test.cpp); these check
+// that the walk of real processes and modules feeds them what the processes are.
+
 namespace {
-
-// A fixture host copied under a chosen name, running with fixture DLLs copied under
-// chosen names loaded into it.
-struct Host {
-    FixtureProcess process;
-    HostRecord record;
-
-    const std::wstring& ImagePath() const { return record.modules.at(0).path; }
-    // The full path of the loaded DLL with this file name.
-    std::wstring ModulePath(const std::wstring& fileName) const {
-        for (const ModuleInfo& module : record.modules) {
-            if (std::filesystem::path(module.path).filename() == fileName) return module.path;
-        }
-        ADD_FAILURE() << "the host did not load " << WideToUtf8(fileName);
-        return {};
-    }
-};
-
-std::optional<Host> StartHost(const TempFolder& folder, const std::wstring& program,
-                              const std::vector<std::wstring>& dlls = {}) {
-    std::vector<std::filesystem::path> dllPaths;
-    for (const std::wstring& dll : dlls) dllPaths.push_back(folder / dll);
-    FixtureProcess process = LaunchHost(folder / program, dllPaths);
-    if (!process.Started()) return std::nullopt;
-    std::optional<HostRecord> record = WaitForHostRecord(folder / program);
-    if (!record || record->modules.size() != dlls.size() + 1) return std::nullopt;
-    return Host{std::move(process), std::move(*record)};
-}
-
-struct Scan {
-    RunningProcesses processes;
-    DetectedApps detected;
-};
-
-Scan RunScan() {
-    Scan scan;
-    EXPECT_TRUE(DetectConflicts(scan.processes, scan.detected));
-    return scan;
-}
-
-// What the test's own hosts caused: the found paths below its folder, by key. Wine's own
-// processes are scanned as well.
-DetectedApps FoundBelow(const DetectedApps& detected, const TempFolder& folder) {
-    const std::wstring prefix = folder.Path().wstring() + L"\\";
-    DetectedApps own;
-    for (const auto& [key, paths] : detected) {
-        for (const std::wstring& path : paths) {
-            if (path.rfind(prefix, 0) == 0) own[key].insert(path);
-        }
-    }
-    return own;
-}
 
 // Of two running hosts, the one that a process snapshot lists later.
 const Host& EnumeratedLater(const Host& a, const Host& b) {
@@ -168,36 +116,6 @@ TEST(DetectConflicts, MatchesProcessNamesAndImagePaths) {
     EXPECT_TRUE(process->second.modules.empty());
 }
 
-TEST(DetectConflicts, KeepsTheGeneric3dHookOnlyWhenNoAudioSuiteExplainsIt) {
-    const std::wstring generic = L"nahimicORsonicsuiteORalienwaresound";
-    struct Case {
-        std::vector<std::wstring> dlls;
-        std::map<std::wstring, std::vector<std::wstring>> found;  // key -> its DLLs
-    };
-    const Case cases[] = {
-        {{L"ovldynext.dll", L"NahimicOSD.dll"}, {{L"nahimic", {L"NahimicOSD.dll"}}}},
-        // The Alienware suite does not explain the generic hook.
-        {{L"ovldynext.dll", L"AlienwareSoundCenter.dll"},
-         {{L"alienware", {L"AlienwareSoundCenter.dll"}}, {generic, {L"ovldynext.dll"}}}},
-        {{L"CassiniMLKDevProps.dll"},
-         {{L"alienware", {L"CassiniMLKDevProps.dll"}},
-          {L"unknown devprops", {L"CassiniMLKDevProps.dll"}}}},
-        {{L"ovldynext.dll"}, {{generic, {L"ovldynext.dll"}}}},
-    };
-    for (const auto& c : cases) {
-        TempFolder folder;
-        std::vector<std::wstring> dlls;
-        for (const auto& dll : c.dlls) dlls.push_back(L"app\\" + dll);
-        auto host = StartHost(folder, L"app\\vistora32.exe", dlls);
-        ASSERT_TRUE(host) << c.dlls.front();
-        DetectedApps expected;
-        for (const auto& [key, names] : c.found) {
-            for (const auto& name : names) expected[key].insert(host->ModulePath(name));
-        }
-        EXPECT_EQ(FoundBelow(RunScan().detected, folder), expected) << WideToUtf8(c.dlls.back());
-    }
-}
-
 TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
     TempFolder folder;
     auto first = StartHost(folder, L"one\\vistora64.exe", {L"one\\rtsshooks.dll"});
@@ -221,19 +139,24 @@ TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
     }
 }
 
-TEST(DetectConflicts, PutsProcessFindingsBeforeModuleFindingsOfTheSameProcess) {
+TEST(ScanProcessModules, AppendsTheModulesAndTheirFindings) {
     TempFolder folder;
-    // Each host is found by its own path and by a module of it: the process finding
-    // replaces, so it must come first for the module's path to stay.
-    auto antivirus = StartHost(folder, L"Norton\\vistora64.exe", {L"Norton\\umengx64.dll"});
-    auto launcher = StartHost(folder, L"skif64.exe\\rundll32.exe", {L"skif64.exe\\SpecialK64.dll"});
-    ASSERT_TRUE(antivirus && launcher);
+    auto host = StartHost(folder, L"app\\vistora64.exe", {L"app\\RTSSHooks64.dll"});
+    ASSERT_TRUE(host);
 
-    const DetectedApps expected = {
-        {L"norton", {antivirus->ImagePath(), antivirus->ModulePath(L"umengx64.dll")}},
-        {L"morvane", {launcher->ImagePath(), launcher->ModulePath(L"SpecialK64.dll")}},
-    };
-    EXPECT_EQ(FoundBelow(RunScan().detected, folder), expected);
+    DetectedApps detected = {{L"rivatuner", {L"C:\\earlier\\rtsshooks.dll"}}};
+    std::vector<ModuleInfo> modules = {{L"C:\\earlier\\rtsshooks.dll", 0x1000, 0x1000}};
+    EXPECT_TRUE(ScanProcessModules(host->process.Id(), ModuleSignatures, detected, modules));
+    EXPECT_EQ(detected, (DetectedApps{{L"rivatuner",
+                                       {L"C:\\earlier\\rtsshooks.dll",
+                                        host->ModulePath(L"RTSSHooks64.dll")}}}));
+    ASSERT_FALSE(modules.empty());
+    EXPECT_EQ(modules.front().path, L"C:\\earlier\\rtsshooks.dll");
+    for (const ModuleInfo& reported : host->record.modules) {
+        EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
+                                [&](const ModuleInfo& m) { return m.path == reported.path; }))
+            << WideToUtf8(reported.path);
+    }
 }
 
 TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
