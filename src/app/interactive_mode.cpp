@@ -3,7 +3,6 @@
 #include <vector>
 
 #include <windows.h>
-#include <ole2.h>
 
 #include "app/application_state.h"
 #include "app/results_dialog.h"
@@ -26,19 +25,6 @@ constexpr wchar_t kIntroductionText[] =
     L"ignore the warnings.\n\n"
     L" - It only checks for a few well known programs that can cause problems. Please click the "
     L"'Open FAQ' button later if you have more general issues.";
-
-class OleSession {
-public:
-    OleSession() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-    ~OleSession() {
-        if (initialized_) OleUninitialize();
-    }
-
-private:
-    bool initialized_;
-};
 
 void RunMessageLoop() {
     MSG message;

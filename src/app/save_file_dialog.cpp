@@ -14,27 +14,6 @@
 
 namespace {
 
-class ComApartment {
-public:
-    ComApartment()
-        : initialized_(SUCCEEDED(
-              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (initialized_) CoUninitialize();
-    }
-    explicit operator bool() const { return initialized_; }
-
-private:
-    bool initialized_;
-};
-
-struct CoTaskMemoryFreer {
-    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
-};
-using UniqueCoTaskText = std::unique_ptr<wchar_t, CoTaskMemoryFreer>;
-
 // Identifies the dialog's remembered state (the last folder): made once per run, so the
 // dialog remembers within a run and every run starts afresh.
 struct SaveDialogClient {
@@ -109,7 +88,7 @@ bool AskForPath(IFileSaveDialog& dialog, const std::wstring& defaultName,
 
 bool ShowSaveDialog(const std::wstring& defaultName) {
     const ComApartment apartment;
-    if (!apartment) return false;
+    if (FAILED(apartment.Result())) return false;
     ComPtr<IFileSaveDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IFileSaveDialog, dialog.PutVoid()))) {

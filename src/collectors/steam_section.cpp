@@ -42,12 +42,9 @@ std::wstring DescribeUsers(const std::vector<std::string>& names) {
 }
 
 std::optional<std::vector<std::string>> ReadUserKeyNames() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam\\Users", 0, KEY_ALL_ACCESS,
-                      &opened) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    const UniqueRegistryKey key(opened);
+    const UniqueRegistryKey key =
+        OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\Valve\\Steam\\Users", KEY_ALL_ACCESS);
+    if (!key) return std::nullopt;
     DWORD count = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {

@@ -46,10 +46,8 @@ WindowsSettings ReadWindowsSettings() {
     settings.performanceFrequencyStatus = QueryPerformanceFrequency(&frequency) == 1;
     settings.performanceFrequency = static_cast<std::uint64_t>(frequency.QuadPart);
 
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &opened) ==
-        ERROR_SUCCESS) {
-        const UniqueRegistryKey desktop(opened);
+    if (const UniqueRegistryKey desktop =
+            OpenRegistryKey(HKEY_CURRENT_USER, L"Control Panel\\Desktop", KEY_QUERY_VALUE)) {
         settings.screenSaverExecutable = QueryValueText(desktop.get(), L"SCRNSAVE.EXE");
         settings.screenSaverTimeout = QueryValueText(desktop.get(), L"ScreenSaveTimeOut");
     }

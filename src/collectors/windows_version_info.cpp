@@ -25,12 +25,10 @@ std::wstring FormatWindowsVersionValues(const std::vector<RegistryStringValue>& 
 }
 
 std::wstring ReadWindowsVersionValues() {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
-                      KEY_READ | KEY_WOW64_64KEY, &opened) != ERROR_SUCCESS) {
-        return {};
-    }
-    const UniqueRegistryKey key(opened);
+    const UniqueRegistryKey key = OpenRegistryKey(
+        HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+        KEY_READ | KEY_WOW64_64KEY);
+    if (!key) return {};
     DWORD count = 0;
     if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {

@@ -91,14 +91,11 @@ bool RuleMatches(const CrashHintRule& rule, const wchar_t* matchKey) {
 // Switches the product's plug-ins off for its next start. The key is only opened: when the
 // product is not installed for this user, nothing is written.
 void DisablePlugins() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Vistora\\", 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS) {
-        return;
-    }
-    const UniqueRegistryKey owner{key};
+    const UniqueRegistryKey key =
+        OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\Vistora\\", KEY_ALL_ACCESS);
+    if (!key) return;
     const DWORD enabled = 1;
-    RegSetValueExW(key, L"disablePlugins", 0, REG_DWORD,
+    RegSetValueExW(key.get(), L"disablePlugins", 0, REG_DWORD,
                    reinterpret_cast<const BYTE*>(&enabled), sizeof(enabled));
 }
 

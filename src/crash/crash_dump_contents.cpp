@@ -34,14 +34,11 @@ namespace {
 // Lists users only while their whole lines leave room for reserve more bytes: a cut id
 // would name another user, and the environment block after them must always fit.
 void AppendSteamUsers(EnvironmentStream& stream, std::size_t reserve) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam\\Users", 0, KEY_ALL_ACCESS,
-                      &key) != ERROR_SUCCESS) {
-        return;
-    }
-    const UniqueRegistryKey owner{key};
+    const UniqueRegistryKey key =
+        OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\Valve\\Steam\\Users", KEY_ALL_ACCESS);
+    if (!key) return;
     DWORD subkeys = 0;
-    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return;
     }
@@ -49,7 +46,7 @@ void AppendSteamUsers(EnvironmentStream& stream, std::size_t reserve) {
     for (DWORD index = 0; index < subkeys; ++index) {
         char name[256] = {};
         DWORD length = sizeof(name);
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS ||
             name[0] == 0) {
             continue;

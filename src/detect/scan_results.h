@@ -29,3 +29,10 @@ using RunningProcesses = std::map<std::wstring, RunningProcess>;
 // Catalogue key -> sorted found paths (module paths, or a process image path).
 using DetectedApp = std::set<std::wstring>;
 using DetectedApps = std::map<std::wstring, DetectedApp>;
+
+// One process as the walk of the process snapshot found it, before any signature is
+// matched.
+struct ScannedProcess {
+    RunningProcess process;        // modules listed only where ModuleTableFor names a table
+    std::wstring queriedImagePath; // "" when the process could not be opened or queried
+};

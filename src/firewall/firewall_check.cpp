@@ -6,25 +6,9 @@
 #include "firewall/firewall_steps.h"
 #include "firewall/rule_classification.h"
 #include "text/paths.h"
+#include "text/win_handles.h"
 
 namespace {
-
-// COM for this thread for the length of one check. A thread already in another apartment
-// (RPC_E_CHANGED_MODE) is used as it is and left alone.
-class ComApartment {
-public:
-    ComApartment()
-        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
 
 std::wstring UiProgramPath() {
     try {

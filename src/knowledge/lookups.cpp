@@ -1,4 +1,6 @@
 // The logic over the knowledge tables: finding and expanding hints, matching signatures.
+#include <algorithm>
+
 #include "knowledge/hint_expansion.h"
 #include "knowledge/signature_tables.h"
 
@@ -31,6 +33,19 @@ void ReplaceAll(std::wstring& text, const std::wstring& needle, const std::wstri
 
 bool ContainsPattern(const std::wstring& subjectLower, const std::wstring& pattern) {
     return subjectLower.find(pattern) != std::wstring::npos;
+}
+
+std::vector<std::wstring> MatchingKeys(const SignatureTable& table,
+                                       const std::wstring& subjectLower) {
+    std::vector<std::wstring> keys;
+    for (const auto& [key, patterns] : table) {
+        if (std::any_of(patterns.begin(), patterns.end(), [&](const std::wstring& pattern) {
+                return ContainsPattern(subjectLower, pattern);
+            })) {
+            keys.push_back(key);
+        }
+    }
+    return keys;
 }
 
 bool IsProductExecutable(const std::wstring& fileNameLower) {

@@ -20,4 +20,9 @@ extern const std::set<std::wstring> ProductExecutables;
 // True when the pattern occurs in the already lower-cased subject.
 bool ContainsPattern(const std::wstring& subjectLower, const std::wstring& pattern);
 
+// The keys, in key order, of the rows with a pattern that occurs in the already
+// lower-cased subject.
+std::vector<std::wstring> MatchingKeys(const SignatureTable& table,
+                                       const std::wstring& subjectLower);
+
 bool IsProductExecutable(const std::wstring& fileNameLower);

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include <windows.h>
+#include <objbase.h>
+#include <ole2.h>
 #include <oleauto.h>
 
 // A HANDLE in which INVALID_HANDLE_VALUE counts as null, so "if (!handle)" covers both
@@ -54,6 +56,13 @@ struct RegistryKeyCloser {
 };
 using UniqueRegistryKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegistryKeyCloser>;
 
+// The key opened with this access, or null when it cannot be opened.
+inline UniqueRegistryKey OpenRegistryKey(HKEY root, const wchar_t* subkey, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return UniqueRegistryKey(key);
+}
+
 struct LibraryFreer {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
@@ -90,6 +99,43 @@ struct GdiObjectDeleter {
 };
 template <typename Handle>
 using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+
+// COM for this thread, in a single-threaded apartment, for the owner's lifetime. A thread
+// already in another apartment (RPC_E_CHANGED_MODE) is used as it is and left alone.
+class ComApartment {
+public:
+    ComApartment()
+        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    HRESULT Result() const { return result_; }
+
+private:
+    HRESULT result_;
+};
+
+// OLE for this thread (which COM comes with) for the owner's lifetime.
+class OleSession {
+public:
+    OleSession() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    ~OleSession() {
+        if (initialized_) OleUninitialize();
+    }
+
+private:
+    bool initialized_;
+};
+
+// Text that a COM call allocated for the caller with CoTaskMemAlloc.
+struct CoTaskMemoryFreer {
+    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+};
+using UniqueCoTaskText = std::unique_ptr<wchar_t, CoTaskMemoryFreer>;
 
 // Holds one reference to a COM object.
 template <typename Interface>

@@ -27,7 +27,7 @@
 #include "collectors/dependency_analysis.h"
 #include "collectors/product_config.h"
 #include "detect/conflict_detection.h"
-#include "knowledge/signature_tables.h"
+#include "detect/conflict_matching.h"
 #include "resource_ids.h"
 #include "support/fixture_hosts.h"
 #include "support/temp_folder.h"
@@ -86,11 +86,6 @@ std::vector<double> MediansInTurns(const std::vector<std::function<void()>>& wor
 
 void Warn(const std::string& text) { std::printf("warning: %s\n", text.c_str()); }
 
-bool IsScannedName(const std::wstring& fileNameLower) {
-    return fileNameLower == L"explorer.exe" || fileNameLower == L"rundll32.exe" ||
-           IsProductExecutable(fileNameLower);
-}
-
 // What no scan can do without: the process snapshot walk, each process's image path, and
 // the module snapshot walk of each process whose modules are scanned.
 void ScanFloor() {
@@ -105,7 +100,7 @@ void ScanFloor() {
             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)};
         if (process) QueryFullProcessImageNameW(process.get(), 0, path, &size);
         const std::wstring name = ToLowerAscii(std::filesystem::path(path).filename().wstring());
-        if (!IsScannedName(name)) continue;
+        if (!ModuleTableFor(name)) continue;
         const UniqueHandle modules{CreateToolhelp32Snapshot(
             TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, entry.th32ProcessID)};
         MODULEENTRY32W module = {};

@@ -1,6 +1,7 @@
 // Copies of system libraries planted beside the program and in its working folder, as an
 // attacker with write access to either folder would plant them: the program runs elevated
 // and must take every system library it loads itself from the system folder.
+#include <deque>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -11,7 +12,10 @@
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
 #include "support/interactive_run.h"
+#include "support/scoped_registry_key.h"
+#include "support/scoped_registry_value.h"
 #include "support/temp_folder.h"
+#include "text/encoding.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -40,28 +44,21 @@ bool KeepsWinesCopy(const std::wstring& name) {
 class PreferPlantedFiles {
 public:
     explicit PreferPlantedFiles(const std::wstring& programName)
-        : keyPath_(L"Software\\Wine\\AppDefaults\\" + programName + L"\\DllOverrides") {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS) {
-            ADD_FAILURE() << "cannot create the DLL overrides";
-            return;
-        }
-        const UniqueRegistryKey owned{key};
-        const std::wstring nativeFirst = L"native,builtin";
+        : keyPath_(L"Software\\Wine\\AppDefaults\\" + programName + L"\\DllOverrides"),
+          key_(keyPath_) {
         for (const wchar_t* name : kPlantedNames) {
             if (KeepsWinesCopy(name)) continue;
-            RegSetValueExW(key, std::filesystem::path(name).stem().c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(nativeFirst.c_str()),
-                           static_cast<DWORD>((nativeFirst.size() + 1) * sizeof(wchar_t)));
+            const std::wstring stem = std::filesystem::path(name).stem().wstring();
+            ScopedRegistryValue& value = values_.emplace_back(HKEY_CURRENT_USER, keyPath_, stem);
+            EXPECT_TRUE(value.SetString(L"native,builtin"))
+                << "cannot set the DLL override of " << WideToUtf8(stem);
         }
     }
-    PreferPlantedFiles(const PreferPlantedFiles&) = delete;
-    PreferPlantedFiles& operator=(const PreferPlantedFiles&) = delete;
-    ~PreferPlantedFiles() { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str()); }
 
 private:
     std::wstring keyPath_;
+    ScopedRegistryKey key_;  // made before the values, so that it goes after them
+    std::deque<ScopedRegistryValue> values_;
 };
 
 // A program copied into "<temp>\program", started in "<temp>\work", with the planted

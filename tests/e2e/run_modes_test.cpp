@@ -1,7 +1,5 @@
 // The product executable started the way an outside starter or a user starts it.
 #include <chrono>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +8,10 @@
 #include "support/fixture_process.h"
 #include "support/interactive_run.h"
 #include "support/scoped_environment_variable.h"
+#include "support/scoped_registry_key.h"
+#include "support/scoped_registry_value.h"
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -24,11 +25,6 @@ std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::
     return process.WaitForExit(std::chrono::seconds(120));
 }
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -40,21 +36,14 @@ std::size_t Count(const std::string& text, const std::string& part) {
 class WineVersionOverride {
 public:
     WineVersionOverride(const std::wstring& programName, const std::wstring& version)
-        : keyPath_(L"Software\\Wine\\AppDefaults\\" + programName) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            const UniqueRegistryKey owned{key};
-            RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
-                           static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
-        }
+        : key_(L"Software\\Wine\\AppDefaults\\" + programName),
+          value_(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName, L"Version") {
+        EXPECT_TRUE(value_.SetString(version)) << "cannot set the Windows version";
     }
-    WineVersionOverride(const WineVersionOverride&) = delete;
-    WineVersionOverride& operator=(const WineVersionOverride&) = delete;
-    ~WineVersionOverride() { RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str()); }
 
 private:
-    std::wstring keyPath_;
+    ScopedRegistryKey key_;  // made first, so that it goes last
+    ScopedRegistryValue value_;
 };
 
 const wchar_t* ReportName() { return k64Bit ? L"sysprobeloader64.txt" : L"sysprobeloader32.txt"; }

@@ -1,6 +1,7 @@
 #include "e2e/ui_driver.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -61,43 +62,25 @@ bool AskForText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_P
 }  // namespace
 
 TestProcess::TestProcess(const std::wstring& program, const std::wstring& arguments,
-                         const std::wstring& workingFolder) {
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << WideToUtf8(commandLine) << ": error "
-                      << GetLastError();
-        return;
-    }
-    const UniqueHandle thread(info.hThread);
-    process_.reset(info.hProcess);
-    id_ = info.dwProcessId;
-}
-
-TestProcess::~TestProcess() {
-    if (process_ && !HasExited()) {
-        TerminateProcess(process_.get(), 1);
-        WaitForSingleObject(process_.get(), 10000);
+                         const std::wstring& workingFolder)
+    : process_(program, arguments, workingFolder) {
+    if (!process_.Started()) {
+        ADD_FAILURE() << "cannot start " << WideToUtf8(program) << " " << WideToUtf8(arguments)
+                      << ": error " << GetLastError();
     }
 }
 
 bool TestProcess::HasExited() const {
-    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+    return process_.WaitForExit(std::chrono::milliseconds(0)).has_value();
 }
 
 std::optional<DWORD> TestProcess::WaitForExit(DWORD timeoutMs) {
-    if (!process_) return std::nullopt;
-    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "process " << id_ << " still running after " << timeoutMs << " ms\n"
+    if (!process_.Started()) return std::nullopt;
+    const std::optional<DWORD> code = process_.WaitForExit(std::chrono::milliseconds(timeoutMs));
+    if (!code) {
+        ADD_FAILURE() << "process " << Id() << " still running after " << timeoutMs << " ms\n"
                       << OnScreen();
-        return std::nullopt;
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 

@@ -15,24 +15,23 @@
 
 #include <windows.h>
 
+#include "support/fixture_process.h"
 #include "text/win_handles.h"
 
 // The static control that holds a message box's text.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-// A program started for a test. Still running when its owner goes away, it is terminated.
+// A fixture process whose failures to start or to end are test failures. Still running
+// when its owner goes away, it is terminated.
 class TestProcess {
 public:
     // Starts program with the command line "program" arguments, in workingFolder. A start
     // that fails records a test failure; Started() then is false.
     TestProcess(const std::wstring& program, const std::wstring& arguments,
                 const std::wstring& workingFolder);
-    TestProcess(const TestProcess&) = delete;
-    TestProcess& operator=(const TestProcess&) = delete;
-    ~TestProcess();
 
-    bool Started() const { return static_cast<bool>(process_); }
-    DWORD Id() const { return id_; }
+    bool Started() const { return process_.Started(); }
+    DWORD Id() const { return process_.Id(); }
     bool HasExited() const;
 
     // Waits until the process ends and gives its exit code; on timeout records a failure
@@ -40,8 +39,7 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs);
 
 private:
-    UniqueHandle process_;
-    DWORD id_ = 0;
+    FixtureProcess process_;
 };
 
 // Visible top-level windows of class "#32770" (dialogs and message boxes) of the process

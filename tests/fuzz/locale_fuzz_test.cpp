@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "fuzz/random_input.h"
+#include "fuzz/reference_json.h"
 #include "support/temp_folder.h"
 #include "text/encoding.h"
-#include "text/json.h"
 #include "text/text_file.h"
 
 namespace {
@@ -33,7 +33,7 @@ const std::string kEnglish = R"({
 bool TextInFile(const std::filesystem::path& path, const std::string& key, std::wstring& text) {
     Json::Value root;
     std::string errors;
-    if (!ParseJson(ReadTextFile(path), root, errors) || !root.isObject()) return false;
+    if (!ReferenceParseJson(ReadTextFile(path), root, errors) || !root.isObject()) return false;
     const Json::Value* member = root.find(key.data(), key.data() + key.size());
     if (!member || !member->isString()) return false;
     text = Utf8ToWide(member->asString());

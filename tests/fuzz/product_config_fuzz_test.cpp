@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "fuzz/random_input.h"
+#include "fuzz/reference_json.h"
 #include "support/temp_folder.h"
 #include "text/json.h"
 #include "text/text_file.h"
@@ -86,7 +87,7 @@ DumpForm ExpectSoundDump(const std::string& bytes) {
     }
     Json::Value root;
     std::string errors;
-    if (!ParseJson(text, root, errors)) {
+    if (!ReferenceParseJson(text, root, errors)) {
         EXPECT_EQ(dump, "< Error parsing config: " + errors + " >") << text.substr(0, 200);
         return DumpForm::ParseError;
     }

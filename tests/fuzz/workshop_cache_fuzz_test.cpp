@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "fuzz/random_input.h"
+#include "fuzz/reference_json.h"
 #include "support/temp_folder.h"
-#include "text/json.h"
 #include "text/text_file.h"
 
 namespace {
@@ -47,7 +47,7 @@ std::wstring ExpectedCacheLine(const std::string& text) {
     if (text.empty()) return L"Workshop cache empty\n";
     Json::Value root;
     std::string errors;
-    if (!ParseJson(text, root, errors) || !root.isObject()) return L"Workshop cache invalid\n";
+    if (!ReferenceParseJson(text, root, errors) || !root.isObject()) return L"Workshop cache invalid\n";
     const std::optional<std::uint64_t> user = UserNumber(root["user"]);
     if (!user) return L"Workshop cache user missing\n";
     return L"Workshop cache last user: " + std::to_wstring(*user) + L"\n";

@@ -23,7 +23,8 @@ public:
     // Starts the program with the arguments; an empty working directory inherits ours.
     FixtureProcess(const std::filesystem::path& program, const std::wstring& arguments,
                    const std::filesystem::path& workingDirectory = {}) {
-        std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
+        std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+        if (!arguments.empty()) commandLine += L" " + arguments;
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info = {};
@@ -58,7 +59,7 @@ public:
     DWORD Id() const { return id_; }
 
     // The exit code, or nothing when the process is still running after the wait.
-    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout) {
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout) const {
         if (!process_ ||
             WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
             return std::nullopt;

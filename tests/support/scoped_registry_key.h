@@ -5,26 +5,28 @@
 
 #include <windows.h>
 
+#include "text/win_handles.h"
+
+inline bool RegistryKeyExists(const std::wstring& path) {
+    return static_cast<bool>(OpenRegistryKey(HKEY_CURRENT_USER, path.c_str(), KEY_READ));
+}
+
 class ScopedRegistryKey {
 public:
     explicit ScopedRegistryKey(const std::wstring& path) {
         // The outermost missing key is the one to delete afterwards.
         for (size_t end = path.find(L'\\');; end = path.find(L'\\', end + 1)) {
             const std::wstring prefix = path.substr(0, end);
-            HKEY key = nullptr;
-            if (RegOpenKeyExW(HKEY_CURRENT_USER, prefix.c_str(), 0, KEY_READ, &key) !=
-                ERROR_SUCCESS) {
+            if (!RegistryKeyExists(prefix)) {
                 created_ = prefix;
                 break;
             }
-            RegCloseKey(key);
             if (end == std::wstring::npos) break;
         }
         HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            RegCloseKey(key);
-        }
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr);
+        const UniqueRegistryKey created(key);  // null when it could not be made
     }
     ScopedRegistryKey(const ScopedRegistryKey&) = delete;
     ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
@@ -36,11 +38,3 @@ private:
     std::wstring created_;
 };
 
-inline bool RegistryKeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}

@@ -40,9 +40,7 @@ public:
 
 private:
     UniqueRegistryKey Open(REGSAM access) const {
-        HKEY key = nullptr;
-        RegOpenKeyExW(root_, subkey_.c_str(), 0, access | view_, &key);
-        return UniqueRegistryKey(key);
+        return OpenRegistryKey(root_, subkey_.c_str(), access | view_);
     }
 
     bool Write(DWORD type, const void* data, DWORD size) const {

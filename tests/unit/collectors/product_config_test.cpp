@@ -1,20 +1,14 @@
 #include "collectors/product_config.h"
 
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 
 namespace {
 
 const std::filesystem::path kFixtures = std::filesystem::path(FIXTURE_DIR) / L"config";
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // Runs the dump with the tool in "<product>\tools" and the fixture as "<product>\config.json".
 std::string DumpFixture(const std::wstring& fixture) {

@@ -2,73 +2,21 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
-#include <map>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "support/built_files.h"
-#include "support/fixture_hosts.h"
+#include "support/scanned_hosts.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
 #include "text/encoding.h"
 #include "text/win_handles.h"
 
+// The scan's rules are tested on records alone (conflict_matching_test.cpp); these check
+// that the walk of real processes and modules feeds them what the processes are.
+
 namespace {
-
-// A fixture host copied under a chosen name, running with fixture DLLs copied under
-// chosen names loaded into it.
-struct Host {
-    FixtureProcess process;
-    HostRecord record;
-
-    const std::wstring& ImagePath() const { return record.modules.at(0).path; }
-    // The full path of the loaded DLL with this file name.
-    std::wstring ModulePath(const std::wstring& fileName) const {
-        for (const ModuleInfo& module : record.modules) {
-            if (std::filesystem::path(module.path).filename() == fileName) return module.path;
-        }
-        ADD_FAILURE() << "the host did not load " << WideToUtf8(fileName);
-        return {};
-    }
-};
-
-std::optional<Host> StartHost(const TempFolder& folder, const std::wstring& program,
-                              const std::vector<std::wstring>& dlls = {}) {
-    std::vector<std::filesystem::path> dllPaths;
-    for (const std::wstring& dll : dlls) dllPaths.push_back(folder / dll);
-    FixtureProcess process = LaunchHost(folder / program, dllPaths);
-    if (!process.Started()) return std::nullopt;
-    std::optional<HostRecord> record = WaitForHostRecord(folder / program);
-    if (!record || record->modules.size() != dlls.size() + 1) return std::nullopt;
-    return Host{std::move(process), std::move(*record)};
-}
-
-struct Scan {
-    RunningProcesses processes;
-    DetectedApps detected;
-};
-
-Scan RunScan() {
-    Scan scan;
-    EXPECT_TRUE(DetectConflicts(scan.processes, scan.detected));
-    return scan;
-}
-
-// What the test's own hosts caused: the found paths below its folder, by key. Wine's own
-// processes are scanned as well.
-DetectedApps FoundBelow(const DetectedApps& detected, const TempFolder& folder) {
-    const std::wstring prefix = folder.Path().wstring() + L"\\";
-    DetectedApps own;
-    for (const auto& [key, paths] : detected) {
-        for (const std::wstring& path : paths) {
-            if (path.rfind(prefix, 0) == 0) own[key].insert(path);
-        }
-    }
-    return own;
-}
 
 // Of two running hosts, the one that a process snapshot lists later.
 const Host& EnumeratedLater(const Host& a, const Host& b) {
@@ -168,36 +116,6 @@ TEST(DetectConflicts, MatchesProcessNamesAndImagePaths) {
     EXPECT_TRUE(process->second.modules.empty());
 }
 
-TEST(DetectConflicts, KeepsTheGeneric3dHookOnlyWhenNoAudioSuiteExplainsIt) {
-    const std::wstring generic = L"nahimicORsonicsuiteORalienwaresound";
-    struct Case {
-        std::vector<std::wstring> dlls;
-        std::map<std::wstring, std::vector<std::wstring>> found;  // key -> its DLLs
-    };
-    const Case cases[] = {
-        {{L"ovldynext.dll", L"NahimicOSD.dll"}, {{L"nahimic", {L"NahimicOSD.dll"}}}},
-        // The Alienware suite does not explain the generic hook.
-        {{L"ovldynext.dll", L"AlienwareSoundCenter.dll"},
-         {{L"alienware", {L"AlienwareSoundCenter.dll"}}, {generic, {L"ovldynext.dll"}}}},
-        {{L"CassiniMLKDevProps.dll"},
-         {{L"alienware", {L"CassiniMLKDevProps.dll"}},
-          {L"unknown devprops", {L"CassiniMLKDevProps.dll"}}}},
-        {{L"ovldynext.dll"}, {{generic, {L"ovldynext.dll"}}}},
-    };
-    for (const auto& c : cases) {
-        TempFolder folder;
-        std::vector<std::wstring> dlls;
-        for (const auto& dll : c.dlls) dlls.push_back(L"app\\" + dll);
-        auto host = StartHost(folder, L"app\\vistora32.exe", dlls);
-        ASSERT_TRUE(host) << c.dlls.front();
-        DetectedApps expected;
-        for (const auto& [key, names] : c.found) {
-            for (const auto& name : names) expected[key].insert(host->ModulePath(name));
-        }
-        EXPECT_EQ(FoundBelow(RunScan().detected, folder), expected) << WideToUtf8(c.dlls.back());
-    }
-}
-
 TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
     TempFolder folder;
     auto first = StartHost(folder, L"one\\vistora64.exe", {L"one\\rtsshooks.dll"});
@@ -221,19 +139,24 @@ TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
     }
 }
 
-TEST(DetectConflicts, PutsProcessFindingsBeforeModuleFindingsOfTheSameProcess) {
+TEST(ScanProcessModules, AppendsTheModulesAndTheirFindings) {
     TempFolder folder;
-    // Each host is found by its own path and by a module of it: the process finding
-    // replaces, so it must come first for the module's path to stay.
-    auto antivirus = StartHost(folder, L"Norton\\vistora64.exe", {L"Norton\\umengx64.dll"});
-    auto launcher = StartHost(folder, L"skif64.exe\\rundll32.exe", {L"skif64.exe\\SpecialK64.dll"});
-    ASSERT_TRUE(antivirus && launcher);
+    auto host = StartHost(folder, L"app\\vistora64.exe", {L"app\\RTSSHooks64.dll"});
+    ASSERT_TRUE(host);
 
-    const DetectedApps expected = {
-        {L"norton", {antivirus->ImagePath(), antivirus->ModulePath(L"umengx64.dll")}},
-        {L"morvane", {launcher->ImagePath(), launcher->ModulePath(L"SpecialK64.dll")}},
-    };
-    EXPECT_EQ(FoundBelow(RunScan().detected, folder), expected);
+    DetectedApps detected = {{L"rivatuner", {L"C:\\earlier\\rtsshooks.dll"}}};
+    std::vector<ModuleInfo> modules = {{L"C:\\earlier\\rtsshooks.dll", 0x1000, 0x1000}};
+    EXPECT_TRUE(ScanProcessModules(host->process.Id(), ModuleSignatures, detected, modules));
+    EXPECT_EQ(detected, (DetectedApps{{L"rivatuner",
+                                       {L"C:\\earlier\\rtsshooks.dll",
+                                        host->ModulePath(L"RTSSHooks64.dll")}}}));
+    ASSERT_FALSE(modules.empty());
+    EXPECT_EQ(modules.front().path, L"C:\\earlier\\rtsshooks.dll");
+    for (const ModuleInfo& reported : host->record.modules) {
+        EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
+                                [&](const ModuleInfo& m) { return m.path == reported.path; }))
+            << WideToUtf8(reported.path);
+    }
 }
 
 TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
@@ -242,76 +165,4 @@ TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
     EXPECT_FALSE(ScanProcessModules(0xFFFFFFF0u, ModuleSignatures, detected, modules));
     EXPECT_TRUE(detected.empty());
     EXPECT_TRUE(modules.empty());
-}
-
-// Many processes at once, modules deep below a folder whose paths pass 260 characters, and
-// names outside ASCII and outside the Basic Multilingual Plane. (Wine 8 cannot start a
-// program from such a deep folder: CreateProcessW fails with error 123 or 2. So the long
-// paths here are the modules'.)
-TEST(DetectConflicts, RecordsAHostileMachine) {
-    // Ten times the processes of a busy machine. Under Wine every host holds about 3 MiB and
-    // takes some 30 ms to start, so this holds 6 to 7 GiB for 75 s: nothing else runs meanwhile.
-    constexpr int kManyHosts = 2000;
-    TempFolder folder;
-    std::vector<std::filesystem::path> manyPaths;
-    std::vector<FixtureProcess> many;
-    for (int i = 0; i < kManyHosts; ++i) {
-        manyPaths.push_back(folder / (L"many\\host" + std::to_wstring(i) + L".exe"));
-        FixtureProcess host = LaunchHost(manyPaths.back());
-        // Among so many, Wine 8 now and then fails one start (ERROR_INTERNAL_ERROR) while the
-        // next ones work: such a host gets a second try.
-        if (!host.Started()) host = LaunchHost(manyPaths.back());
-        many.push_back(std::move(host));
-    }
-
-    std::wstring deep = L"deep";
-    while (deep.size() < 300) deep += L"\\folder with a long name " + std::to_wstring(deep.size());
-    // Wine cannot make a file whose name holds a lone surrogate (CreateFileW fails with
-    // error 2), so such names are left to a Windows machine.
-    const std::wstring strange = L"str\u00E4nge \u4E2D\u6587 \U0001F600";
-    auto product = StartHost(folder, L"app\\Vistora64.exe",
-                             {deep + L"\\RTSSHooks64.dll", deep + L"\\" + strange + L".dll",
-                              L"m\u00F6dule\\" + strange + L"RTSSHooks.dll"});
-    auto named = StartHost(folder, L"named\\" + strange + L".exe");
-    ASSERT_TRUE(product);
-    ASSERT_TRUE(named);
-    for (int i = 0; i < kManyHosts; ++i) {
-        if (WaitForHostRecord(manyPaths[i])) continue;
-        const std::optional<DWORD> ended = many[i].WaitForExit(std::chrono::milliseconds(0));
-        FAIL() << "host " << i << " left no record: "
-               << (!many[i].Started() ? "it did not start"
-                   : ended            ? "it ended with " + std::to_string(*ended)
-                                      : "it runs");
-    }
-
-    const Scan scan = RunScan();
-    for (int i = 0; i < kManyHosts; ++i) {
-        const auto found = scan.processes.find(L"host" + std::to_wstring(i) + L".exe");
-        ASSERT_NE(found, scan.processes.end()) << i;
-        EXPECT_EQ(found->second.processId, many[i].Id());
-        EXPECT_EQ(found->second.imagePath, manyPaths[i].wstring());
-    }
-
-    const std::wstring productPath = (folder / L"app\\Vistora64.exe").wstring();
-    const std::vector<std::wstring> modulePaths = {
-        (folder / (deep + L"\\RTSSHooks64.dll")).wstring(),
-        (folder / (deep + L"\\" + strange + L".dll")).wstring(),
-        (folder / (L"m\u00F6dule\\" + strange + L"RTSSHooks.dll")).wstring(),
-    };
-    const auto scanned = scan.processes.find(L"vistora64.exe");
-    ASSERT_NE(scanned, scan.processes.end());
-    EXPECT_EQ(scanned->second.imagePath, productPath);
-    for (const std::wstring& path : modulePaths) {
-        const auto& modules = scanned->second.modules;
-        EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
-                                [&](const ModuleInfo& m) { return m.path == path; }))
-            << WideToUtf8(path);
-    }
-    EXPECT_EQ(FoundBelow(scan.detected, folder),
-              (DetectedApps{{L"rivatuner", {modulePaths[0], modulePaths[2]}}}));
-
-    const std::wstring namedLower = ToLowerAscii(strange + L".exe");
-    ASSERT_EQ(scan.processes.count(namedLower), 1u);
-    EXPECT_EQ(scan.processes.at(namedLower).fileName, strange + L".exe");
-    EXPECT_EQ(scan.processes.at(namedLower).imagePath, (folder / (L"named\\" + strange + L".exe")).wstring());
 }

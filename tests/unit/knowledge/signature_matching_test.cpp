@@ -1,27 +1,12 @@
 #include "knowledge/signature_tables.h"
 
-#include <set>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "text/case_folding.h"
 #include "text/encoding.h"
-
-namespace {
-
-// The keys of the rows with a pattern in the subject, folded as the scan folds it.
-std::set<std::wstring> MatchingKeys(const SignatureTable& table, const std::wstring& subject) {
-    const std::wstring subjectLower = ToLowerAscii(subject);
-    std::set<std::wstring> keys;
-    for (const auto& [key, patterns] : table) {
-        for (const auto& pattern : patterns) {
-            if (ContainsPattern(subjectLower, pattern)) keys.insert(key);
-        }
-    }
-    return keys;
-}
-
-}  // namespace
 
 TEST(ContainsPattern, FindsContiguousSubstrings) {
     struct Case { std::wstring subject, pattern; bool found; };
@@ -43,8 +28,8 @@ TEST(ContainsPattern, FindsContiguousSubstrings) {
     }
 }
 
-TEST(SignatureTables, ReportTheKeysOfEveryMatchingRow) {
-    struct Case { const SignatureTable& table; std::wstring subject; std::set<std::wstring> keys; };
+TEST(MatchingKeys, ReportsTheKeysOfEveryMatchingRow) {
+    struct Case { const SignatureTable& table; std::wstring subject; std::vector<std::wstring> keys; };
     const Case cases[] = {
         {ModuleSignatures, L"C:\\Program Files\\RivaTuner\\RTSSHooks64.dll", {L"rivatuner"}},
         {ModuleSignatures, L"C:\\Windows\\System32\\SS2DevProps.dll",
@@ -52,6 +37,8 @@ TEST(SignatureTables, ReportTheKeysOfEveryMatchingRow) {
         {ModuleSignatures, L"C:\\Windows\\System32\\OvlDynExt64.dll",
          {L"nahimicORsonicsuiteORalienwaresound"}},
         {ModuleSignatures, L"C:\\Program Files\\MSI Gaming\\overlay.dll", {L"msi gaming"}},
+        {ModuleSignatures, L"C:\\Mirillis\\hook.dll", {L"action"}},  // a later pattern of the row
+        {ModuleSignatures, L"C:\\Sonic Suite\\SS2OSD.dll", {L"sonicstudio"}},  // two of the row's
         {ModuleSignatures, L"C:\\Windows\\System32\\kernel32.dll", {}},
         {ExplorerModuleSignatures, L"C:\\Program Files\\Stardock\\Fences\\FencesMenu64.dll",
          {L"fences"}},
@@ -61,7 +48,7 @@ TEST(SignatureTables, ReportTheKeysOfEveryMatchingRow) {
         {ProcessSignatures, L"explorer.exe", {}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(MatchingKeys(c.table, c.subject), c.keys) << WideToUtf8(c.subject);
+        EXPECT_EQ(MatchingKeys(c.table, ToLowerAscii(c.subject)), c.keys) << WideToUtf8(c.subject);
     }
 }
 

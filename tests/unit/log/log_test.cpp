@@ -3,21 +3,15 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 
 namespace {
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 // The C runtime's time zone while it lives: local time then differs from UTC even on a
 // machine that runs in UTC.

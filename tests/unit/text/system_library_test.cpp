@@ -9,12 +9,15 @@
 
 #include "support/built_files.h"
 #include "support/fixture_process.h"
+#include "support/scoped_environment_variable.h"
 #include "support/temp_folder.h"
 #include "text/case_folding.h"
 #include "text/encoding.h"
 #include "text/text_file.h"
 
 namespace {
+
+constexpr wchar_t kDllOverrides[] = L"WINEDLLOVERRIDES";
 
 std::filesystem::path OwnPath() {
     wchar_t path[MAX_PATH] = {};
@@ -29,27 +32,11 @@ std::string LoadedPath(HMODULE library) {
     return WideToUtf8(ToLowerAscii(std::wstring(path)));
 }
 
-// Adds an entry to Wine's DLL overrides in this process's environment, and so in that of the
-// processes it starts, while the owner lives.
-class ScopedDllOverride {
-public:
-    explicit ScopedDllOverride(const std::wstring& entry) {
-        wchar_t previous[1024] = {};
-        const DWORD length = GetEnvironmentVariableW(kName, previous, 1024);
-        if (length > 0 && length < 1024) previous_ = previous;
-        const std::wstring value = previous_ ? *previous_ + L";" + entry : entry;
-        SetEnvironmentVariableW(kName, value.c_str());
-    }
-    ScopedDllOverride(const ScopedDllOverride&) = delete;
-    ScopedDllOverride& operator=(const ScopedDllOverride&) = delete;
-    ~ScopedDllOverride() {
-        SetEnvironmentVariableW(kName, previous_ ? previous_->c_str() : nullptr);
-    }
-
-private:
-    static constexpr const wchar_t* kName = L"WINEDLLOVERRIDES";
-    std::optional<std::wstring> previous_;
-};
+// Wine's DLL overrides of this process's environment with the entry added.
+std::wstring WithDllOverride(const std::wstring& entry) {
+    const std::optional<std::wstring> previous = ScopedEnvironmentVariable::Value(kDllOverrides);
+    return previous ? *previous + L";" + entry : entry;
+}
 
 }  // namespace
 
@@ -78,7 +65,8 @@ TEST(LoadSystemLibrary, IgnoresACopyBesideTheProgram) {
     ASSERT_TRUE(CopyFileW(BuiltFile(PLANTED_MODULE).c_str(), (folder / L"Msftedit.dll").c_str(),
                           TRUE));
     // Wine prefers its built-in msftedit to a file beside the program; Windows takes the file.
-    const ScopedDllOverride nativeFirst(L"msftedit=n,b");
+    // The copy started next inherits it.
+    const ScopedEnvironmentVariable nativeFirst(kDllOverrides, WithDllOverride(L"msftedit=n,b"));
     FixtureProcess child(copy, L"--gtest_filter=LoadSystemLibrary.IgnoresACopyBesideTheProgram");
     ASSERT_TRUE(child.Started());
     EXPECT_EQ(child.WaitForExit(std::chrono::seconds(120)), std::optional<DWORD>(0));

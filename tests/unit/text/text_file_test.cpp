@@ -1,28 +1,13 @@
 #include "text/text_file.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/win_handles.h"
-
-namespace {
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
-
-}  // namespace
 
 TEST(WriteTextFile, WritesCrLfAndStopsAtNul) {
     struct Case { std::string text, bytes; };
