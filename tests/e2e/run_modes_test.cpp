@@ -104,7 +104,7 @@ TEST(DependencyMode, ProbesTheListOfTheRunningWindows) {
     }
 }
 
-TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
+TEST(HandOverMode, StartsTheSiblingByItsPathInTheProgramFolder) {
     if (!HandsOver()) GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
     TempFolder folder;
     const std::filesystem::path app = folder / L"app";
@@ -118,6 +118,8 @@ TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
     ASSERT_TRUE(sibling) << "sysprobe64.exe was not started";
     const FixtureProcess ending(sibling->processId);
     EXPECT_EQ(sibling->directory, app);
+    // Named by its full path, never left to a search.
+    EXPECT_EQ(sibling->program, app / L"sysprobe64.exe");
 }
 
 TEST(HandOverMode, RunsInteractivelyWhenNoSiblingIsBesideIt) {

@@ -76,6 +76,7 @@ private:
 // What a fixture host wrote about itself.
 struct HostRecord {
     std::filesystem::path directory;
+    std::filesystem::path program;   // the first word of its command line
     DWORD processId = 0;
     std::vector<ModuleInfo> modules;  // its own executable first, then each DLL it loaded
 };
@@ -104,6 +105,9 @@ inline std::optional<HostRecord> WaitForHostRecord(const std::filesystem::path& 
         if (kind == "directory") {
             std::getline(lines, rest);
             record.directory = Utf8ToWide(rest);
+        } else if (kind == "program") {
+            std::getline(lines, rest);
+            record.program = Utf8ToWide(rest);
         } else if (kind == "process") {
             lines >> record.processId;
         } else if (kind == "module") {
