@@ -11,17 +11,18 @@
 #include "support/interactive_run.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temp_folder.h"
+#include "support/wine_32bit.h"
 #include "text/win_handles.h"
 
 namespace {
 
 constexpr bool k64Bit = sizeof(void*) == 8;
-constexpr DWORD kTimeoutMs = 120000;
+const DWORD kTimeoutMs = DeadlineMs(120000);
 
 std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::wstring& arguments,
                                const std::filesystem::path& workingDirectory) {
     FixtureProcess process(program, arguments, workingDirectory);
-    return process.WaitForExit(std::chrono::seconds(120));
+    return process.WaitForExit(std::chrono::milliseconds(kTimeoutMs));
 }
 
 std::string ReadBytes(const std::filesystem::path& path) {

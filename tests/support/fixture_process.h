@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "detect/scan_results.h"
+#include "support/wine_32bit.h"
 #include "text/encoding.h"
 #include "text/text_file.h"
 #include "text/win_handles.h"
@@ -85,7 +86,8 @@ struct HostRecord {
 // itself, and gives its text.
 inline std::optional<std::string> WaitForRecordText(const std::filesystem::path& program) {
     const std::filesystem::path recordPath = program.wstring() + L".record";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(DeadlineMs(30000));
     while (!std::filesystem::exists(recordPath)) {
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -8,6 +8,8 @@
 #include <string>
 #include <system_error>
 
+#include <windows.h>
+
 #include "support/wine_path.h"
 
 inline bool Runs32BitPrograms() {
@@ -27,4 +29,10 @@ inline bool Runs32BitPrograms() {
 inline bool Runs32BitProgramsEmulated() {
     const char* mode = std::getenv("SYSPROBE_X86");
     return mode && std::strcmp(mode, "emulated") == 0;
+}
+
+// Emulated, a 32-bit Wine program needs a minute or more of CPU time only to start: a wait
+// on one is allowed ten times its usual deadline there.
+inline DWORD DeadlineMs(DWORD usualMs) {
+    return Runs32BitProgramsEmulated() ? usualMs * 10 : usualMs;
 }
