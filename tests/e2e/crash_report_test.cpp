@@ -23,12 +23,13 @@
 #include "support/scoped_registry_key.h"
 #include "support/scoped_registry_value.h"
 #include "support/temp_folder.h"
+#include "support/wine_32bit.h"
 #include "support/wine_path.h"
 #include "text/encoding.h"
 
 namespace {
 
-constexpr DWORD kTimeoutMs = 60000;
+const DWORD kTimeoutMs = DeadlineMs(60000);
 constexpr ULONG32 kMinidumpSignature = 0x504D444D;   // "MDMP"
 constexpr DWORD kAccessViolation = 0xC0000005;
 constexpr DWORD kDivideByZero = 0xC0000094;

@@ -11,18 +11,19 @@
 #include "support/scoped_registry_key.h"
 #include "support/scoped_registry_value.h"
 #include "support/temp_folder.h"
+#include "support/wine_32bit.h"
 #include "support/written_files.h"
 #include "text/win_handles.h"
 
 namespace {
 
 constexpr bool k64Bit = sizeof(void*) == 8;
-constexpr DWORD kTimeoutMs = 120000;
+const DWORD kTimeoutMs = DeadlineMs(120000);
 
 std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::wstring& arguments,
                                const std::filesystem::path& workingDirectory) {
     FixtureProcess process(program, arguments, workingDirectory);
-    return process.WaitForExit(std::chrono::seconds(120));
+    return process.WaitForExit(std::chrono::milliseconds(kTimeoutMs));
 }
 
 std::size_t Count(const std::string& text, const std::string& part) {
@@ -93,7 +94,7 @@ TEST(DependencyMode, ProbesTheListOfTheRunningWindows) {
     }
 }
 
-TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
+TEST(HandOverMode, StartsTheSiblingByItsPathInTheProgramFolder) {
     if (!HandsOver()) GTEST_SKIP() << "only a 32-bit process on 64-bit Windows hands over";
     TempFolder folder;
     const std::filesystem::path app = folder / L"app";
@@ -107,6 +108,8 @@ TEST(HandOverMode, StartsTheSiblingInTheProgramFolder) {
     ASSERT_TRUE(sibling) << "sysprobe64.exe was not started";
     const FixtureProcess ending(sibling->processId);
     EXPECT_EQ(sibling->directory, app);
+    // Named by its full path, never left to a search.
+    EXPECT_EQ(sibling->program, app / L"sysprobe64.exe");
 }
 
 TEST(HandOverMode, RunsInteractivelyWhenNoSiblingIsBesideIt) {

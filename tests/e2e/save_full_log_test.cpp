@@ -197,10 +197,11 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
 #ifdef _WIN64
         // The second save has the 32-bit sibling beside the product, as installed.
         const bool sibling = !first && std::filesystem::exists(BuiltFile(SYSPROBE32_EXE)) &&
-                             Runs32BitPrograms();
+                             Runs32BitPrograms() && !Runs32BitProgramsEmulated();
         if (sibling) CopyBuilt(SYSPROBE32_EXE, installation.Tools() / L"sysprobe32.exe");
         if (!first && !sibling) {
-            std::cout << "note: no 32-bit build that runs here, so no save with the sibling\n";
+            std::cout << "note: no 32-bit build that runs here at full speed, so no save with the "
+                         "sibling\n";
         }
 #endif
         const HWND dialog = OpenSaveDialog(product, results);

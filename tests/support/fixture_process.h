@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include "detect/scan_results.h"
+#include "support/wine_32bit.h"
 #include "text/encoding.h"
 #include "text/text_file.h"
 #include "text/win_handles.h"
@@ -77,6 +78,7 @@ private:
 // What a fixture host wrote about itself.
 struct HostRecord {
     std::filesystem::path directory;
+    std::filesystem::path program;   // the first word of its command line
     DWORD processId = 0;
     std::vector<ModuleInfo> modules;  // its own executable first, then each DLL it loaded
 };
@@ -85,7 +87,8 @@ struct HostRecord {
 // itself, and gives its text.
 inline std::optional<std::string> WaitForRecordText(const std::filesystem::path& program) {
     const std::filesystem::path recordPath = program.wstring() + L".record";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(DeadlineMs(30000));
     while (!std::filesystem::exists(recordPath)) {
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -105,6 +108,9 @@ inline std::optional<HostRecord> WaitForHostRecord(const std::filesystem::path& 
         if (kind == "directory") {
             std::getline(lines, rest);
             record.directory = Utf8ToWide(rest);
+        } else if (kind == "program") {
+            std::getline(lines, rest);
+            record.program = Utf8ToWide(rest);
         } else if (kind == "process") {
             lines >> record.processId;
         } else if (kind == "module") {
