@@ -38,11 +38,12 @@ h1 { font-size: 1.5em; margin-bottom: 0.2em; }
 .info .badge { background: #1e6fd9; }
 .id { color: #777; font-size: 0.8em; font-weight: normal; font-family: monospace; }
 .advice { white-space: pre-wrap; margin: 0.4em 0 0.6em; }
-table { border-collapse: collapse; width: 100%; font-size: 0.9em; }
+table { border-collapse: collapse; width: 100%; font-size: 0.9em; table-layout: fixed; }
+col.section { width: 16em; } col.line { width: 4em; }
 th { text-align: left; color: #555; font-weight: 600; padding: 0.2em 0.5em; }
 td { border-top: 1px solid #eee; padding: 0.2em 0.5em; vertical-align: top; }
 td.line { text-align: right; white-space: nowrap; color: #555; }
-td.text { font-family: Consolas, monospace; white-space: pre-wrap; word-break: break-all; }
+td.text { font-family: Consolas, monospace; white-space: pre-wrap; overflow-wrap: anywhere; }
 .sections { color: #555; font-size: 0.9em; }
 )";
 
@@ -69,7 +70,8 @@ std::string FormatHtmlReport(const Diagnosis& diagnosis, const std::string& logN
                Html(finding.id) + "</span></h2>\n";
         if (!finding.advice.empty()) out += "<p class=\"advice\">" + Html(finding.advice) + "</p>\n";
         if (!finding.evidence.empty()) {
-            out += "<table>\n<tr><th>Section of the log</th><th>Line</th><th>What it says</th></tr>\n";
+            out += "<table>\n<col class=\"section\"><col class=\"line\"><col>\n"
+                   "<tr><th>Section of the log</th><th>Line</th><th>What it says</th></tr>\n";
             for (const Evidence& evidence : finding.evidence) {
                 out += "<tr><td>" + Html(evidence.section) + "</td><td class=\"line\">" +
                        std::to_string(evidence.line) + "</td><td class=\"text\">" +
