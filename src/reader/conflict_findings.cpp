@@ -158,12 +158,12 @@ void AddUnknownModules(const LogDocument& log, Findings& findings) {
     for (const LogSection* listing : listings) {
         for (std::size_t i = listing->bodyBegin; i < listing->bodyEnd; ++i) {
             const std::string path = LowerAscii(ModulePath(log.lines[i]));
-            if (path.empty() || IsUnderWindowsFolder(path) || IsKnownModule(path)) continue;
+            if (path.empty() || IsUnderWindowsFolder(path)) continue;
             bool inInstallation = false;
             for (const std::string& folder : installation) {
                 inInstallation = inInstallation || path.compare(0, folder.size(), folder) == 0;
             }
-            if (inInstallation || !reported.insert(path).second) continue;
+            if (inInstallation || IsKnownModule(path) || !reported.insert(path).second) continue;
             finding.evidence.push_back(EvidenceAt(log, *listing, i));
         }
     }

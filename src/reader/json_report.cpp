@@ -3,9 +3,9 @@
 
 namespace {
 
-std::string JsonString(const std::string& text) {
+void AppendJsonString(std::string& out, const std::string& text) {
     static const char kHex[] = "0123456789abcdef";
-    std::string out = "\"";
+    out += '"';
     for (char c : RepairUtf8(text)) {
         const unsigned char byte = static_cast<unsigned char>(c);
         switch (c) {
@@ -24,7 +24,7 @@ std::string JsonString(const std::string& text) {
             }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
 }  // namespace
@@ -35,17 +35,24 @@ std::string FormatJsonReport(const Diagnosis& diagnosis) {
     for (const Finding& finding : diagnosis.findings) {
         out += separator;
         separator = ",\n";
-        out += "    {\"id\": " + JsonString(finding.id) +
-               ", \"severity\": " + JsonString(SeverityName(finding.severity)) +
-               ", \"title\": " + JsonString(finding.title) +
-               ", \"advice\": " + JsonString(finding.advice) + ", \"evidence\": [";
+        out += "    {\"id\": ";
+        AppendJsonString(out, finding.id);
+        out += ", \"severity\": ";
+        AppendJsonString(out, SeverityName(finding.severity));
+        out += ", \"title\": ";
+        AppendJsonString(out, finding.title);
+        out += ", \"advice\": ";
+        AppendJsonString(out, finding.advice);
+        out += ", \"evidence\": [";
         const char* evidenceSeparator = "";
         for (const Evidence& evidence : finding.evidence) {
             out += evidenceSeparator;
             evidenceSeparator = ", ";
-            out += "{\"section\": " + JsonString(evidence.section) +
-                   ", \"line\": " + std::to_string(evidence.line) +
-                   ", \"text\": " + JsonString(evidence.text) + "}";
+            out += "{\"section\": ";
+            AppendJsonString(out, evidence.section);
+            out += ", \"line\": " + std::to_string(evidence.line) + ", \"text\": ";
+            AppendJsonString(out, evidence.text);
+            out += '}';
         }
         out += "]}";
     }
@@ -53,7 +60,8 @@ std::string FormatJsonReport(const Diagnosis& diagnosis) {
     out += "  \"sections\": [";
     separator = "";
     for (const std::string& title : diagnosis.sections) {
-        out += separator + JsonString(title);
+        out += separator;
+        AppendJsonString(out, title);
         separator = ", ";
     }
     out += "],\n  \"complete\": ";

@@ -68,6 +68,13 @@ int HeadingPosition(std::string_view title, std::size_t from) {
     return -1;
 }
 
+// "path:" or "path: missing".
+bool IsHeadingOf(std::string_view line, std::string_view path) {
+    if (!StartsWith(line, path)) return false;
+    const std::string_view rest = line.substr(path.size());
+    return rest == ":" || rest == ": missing";
+}
+
 bool IsDxDiagStart(std::string_view line) {
     return std::any_of(std::begin(kDxDiagStarts), std::end(kDxDiagStarts),
                        [&](const char* start) { return StartsWith(line, start); });
@@ -81,8 +88,7 @@ std::size_t FindDxDiagStart(const std::vector<std::string_view>& lines, std::siz
     std::size_t next = 0;
     for (std::size_t i = from; i < lines.size() && next < std::size(kProductLogPaths); ++i) {
         for (std::size_t p = next; p < std::size(kProductLogPaths); ++p) {
-            const std::string path = kProductLogPaths[p];
-            if (lines[i] == path + ":" || lines[i] == path + ": missing") {
+            if (IsHeadingOf(lines[i], kProductLogPaths[p])) {
                 lastFile = i;
                 next = p + 1;
                 break;
@@ -102,10 +108,8 @@ std::size_t FindDxDiagStart(const std::vector<std::string_view>& lines, std::siz
 }  // namespace
 
 bool IsProductLogHeading(std::string_view line) {
-    for (const char* path : kProductLogPaths) {
-        if (line == std::string(path) + ":" || line == std::string(path) + ": missing") return true;
-    }
-    return false;
+    return std::any_of(std::begin(kProductLogPaths), std::end(kProductLogPaths),
+                       [&](const char* path) { return IsHeadingOf(line, path); });
 }
 
 bool IsEqualsLine(std::string_view line) { return IsLineOf(line, '='); }

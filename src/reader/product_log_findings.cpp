@@ -9,9 +9,8 @@ constexpr std::size_t kShownLines = 5;
 const char* const kTroubleWords[] = {"error", "exception", "crash"};
 
 bool ReportsTrouble(std::string_view line) {
-    const std::string lower = LowerAscii(line);
     for (const char* word : kTroubleWords) {
-        if (lower.find(word) != std::string::npos) return true;
+        if (ContainsFolded(line, word)) return true;
     }
     return false;
 }

@@ -1,5 +1,7 @@
 #include "reader/utf8.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -83,6 +85,10 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
 }
 
 std::string RepairUtf8(std::string_view text) {
+    // Most text is ASCII, which needs no look at sequences.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -121,6 +127,14 @@ std::string LowerAscii(std::string_view text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
+}
+
+bool ContainsFolded(std::string_view text, std::string_view lowerWord) {
+    const auto folded = [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    };
+    return std::search(text.begin(), text.end(), lowerWord.begin(), lowerWord.end(), folded) !=
+           text.end();
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {

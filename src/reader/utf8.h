@@ -19,4 +19,7 @@ std::string Utf16LeToUtf8(std::string_view bytes);
 // Only A-Z are lowered.
 std::string LowerAscii(std::string_view text);
 
+// True when the lower-case word occurs in the text, A-Z taken as a-z.
+bool ContainsFolded(std::string_view text, std::string_view lowerWord);
+
 bool StartsWith(std::string_view text, std::string_view prefix);

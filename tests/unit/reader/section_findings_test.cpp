@@ -206,7 +206,9 @@ TEST(StateSections, ReadTheirLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
         const Diagnosis diagnosis = Diagnose(WithSectionBody(SavedLog(), c.heading, c.body));
-        if (c.absent) EXPECT_EQ(Ids(diagnosis).count(c.absent), 0u);
+        if (c.absent) {
+            EXPECT_EQ(Ids(diagnosis).count(c.absent), 0u);
+        }
         if (!c.id) continue;
         const Finding finding = FindingOf(diagnosis, c.id);
         EXPECT_EQ(finding.severity, c.severity);
