@@ -265,12 +265,6 @@ TEST_F(ReadSavedLog, FindsWhatWasPlantedOnTheMachine) {
                    lines);
     EXPECT_EQ(findings.count("vistora-not-running"), 0u);
     EXPECT_EQ(findings.count("log-incomplete"), 0u);
-    for (const auto& [id, finding] : findings) {
-        // The hook's path is no unknown module: its signature knows it.
-        for (const Json::Value& evidence : finding["evidence"]) {
-            if (id == "unknown-module") {
-                EXPECT_EQ(evidence["text"].asString().find("RTSSHooks64.dll"), std::string::npos);
-            }
-        }
-    }
+    // The hook's path is no unknown module: its signature knows it.
+    EXPECT_EQ(findings.at("unknown-module")["evidence"].size(), 1u);
 }
