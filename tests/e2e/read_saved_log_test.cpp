@@ -14,6 +14,7 @@
 #include "support/built_files.h"
 #include "support/fixture_hosts.h"
 #include "support/interactive_run.h"
+#include "support/scoped_environment_variable.h"
 #include "support/steam_registry.h"
 #include "support/temp_folder.h"
 #include "support/written_files.h"
@@ -267,4 +268,29 @@ TEST_F(ReadSavedLog, FindsWhatWasPlantedOnTheMachine) {
     EXPECT_EQ(findings.count("log-incomplete"), 0u);
     // The hook's path is no unknown module: its signature knows it.
     EXPECT_EQ(findings.at("unknown-module")["evidence"].size(), 1u);
+}
+
+// Explorer starts a program with the dropped file as its only argument and a console of
+// its own. Wine would hand the page to a browser of the host; here its browser is off.
+TEST(DroppedLog, WritesThePageBesideTheLog) {
+    TempFolder folder;
+    const std::filesystem::path log = folder / L"info.txt";
+    CopyBuilt(SAVED_LOG, log);
+    const ScopedEnvironmentVariable noBrowser(L"WINEDLLOVERRIDES", L"winebrowser.exe=d");
+    const std::filesystem::path reader = BuiltFile(SYSPROBE_READ_EXE);
+    std::wstring commandLine = L"\"" + reader.wstring() + L"\" \"" + log.wstring() + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessW(reader.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                               CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &started));
+    const UniqueHandle process{started.hProcess};
+    const UniqueHandle thread{started.hThread};
+    ASSERT_EQ(WaitForSingleObject(process.get(), kTimeoutMs), WAIT_OBJECT_0);
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.get(), &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    const std::string page = ReadBytes(folder / L"info.html");
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(page.find("RivaTuner interferes with Vistora"), std::string::npos);
 }
