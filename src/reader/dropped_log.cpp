@@ -12,7 +12,7 @@ void PrepareConsoleForUtf8() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
-bool StartedWithoutConsoleOfItsOwn() {
+bool HasConsoleOfItsOwn() {
     DWORD processes[2] = {};
     return GetConsoleProcessList(processes, 2) == 1;
 }

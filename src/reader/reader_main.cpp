@@ -28,7 +28,7 @@ int Run(const std::vector<std::filesystem::path>& arguments) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
     PrepareConsoleForUtf8();
-    if (arguments.size() == 1 && StartedWithoutConsoleOfItsOwn()) {
+    if (arguments.size() == 1 && HasConsoleOfItsOwn()) {
         return ShowDroppedLog(arguments.front());
     }
     return Run(arguments);
