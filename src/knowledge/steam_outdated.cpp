@@ -6,9 +6,7 @@ constexpr std::int64_t kOutdatedAfterDays = 60;
 
 }  // namespace
 
-bool IsSteamOutdated(std::int64_t ageDays) {
-    return ageDays >= kOutdatedAfterDays;
-}
+bool IsSteamOutdated(std::int64_t ageDays) { return ageDays >= kOutdatedAfterDays; }
 
 std::wstring SteamOutdatedText(std::int64_t ageDays) {
     return L"It looks like your Steam client is over " + std::to_wstring(ageDays / 30) +

@@ -48,8 +48,11 @@ std::wstring KeyOfDisplayName(std::string_view name, const std::vector<std::stri
 Finding ConflictFinding(const std::wstring& key) {
     const HintEntry* hint = FindHint(key);
     const std::string name = hint ? WideToUtf8Text(hint->name) : WideToUtf8Text(key);
-    return {"conflict:" + WideToUtf8Text(key), Severity::Problem, name + " interferes with Vistora",
-            hint ? WideToUtf8Text(ExpandHint(*hint)) : std::string(), {}};
+    return {"conflict:" + WideToUtf8Text(key),
+            Severity::Problem,
+            name + " interferes with Vistora",
+            hint ? WideToUtf8Text(ExpandHint(*hint)) : std::string(),
+            {}};
 }
 
 void AddDetected(const LogDocument& log, Findings& findings) {
@@ -73,12 +76,14 @@ void AddDetected(const LogDocument& log, Findings& findings) {
         std::vector<std::string> pathsLower;
         for (std::size_t at : pathLines) pathsLower.push_back(LowerAscii(log.lines[at]));
         const std::wstring key = KeyOfDisplayName(line.substr(kDetected.size()), pathsLower);
-        Finding finding = key.empty()
-                              ? Finding{"conflict:unknown", Severity::Problem,
-                                        std::string(line.substr(kDetected.size())) +
-                                            " interferes with Vistora",
-                                        "", {}}
-                              : ConflictFinding(key);
+        Finding finding =
+            key.empty()
+                ? Finding{"conflict:unknown",
+                          Severity::Problem,
+                          std::string(line.substr(kDetected.size())) + " interferes with Vistora",
+                          "",
+                          {}}
+                : ConflictFinding(key);
         finding.evidence.push_back(EvidenceAt(log, *detected, i));
         for (std::size_t at : pathLines) finding.evidence.push_back(EvidenceAt(log, *detected, at));
         findings.push_back(std::move(finding));
@@ -104,7 +109,8 @@ std::string FolderOf(const std::string& pathLower) {
 
 // "x:\windows\..." on any drive.
 bool IsUnderWindowsFolder(const std::string& pathLower) {
-    return pathLower.size() > 3 && pathLower[1] == ':' && pathLower.compare(2, 9, "\\windows\\") == 0;
+    return pathLower.size() > 3 && pathLower[1] == ':' &&
+           pathLower.compare(2, 9, "\\windows\\") == 0;
 }
 
 bool IsKnownModule(const std::string& pathLower) {
@@ -112,7 +118,8 @@ bool IsKnownModule(const std::string& pathLower) {
         std::vector<std::string> all;
         for (const SignatureTable* table : kSignatureTables) {
             for (const auto& row : *table) {
-                for (const std::wstring& pattern : row.second) all.push_back(WideToUtf8Text(pattern));
+                for (const std::wstring& pattern : row.second)
+                    all.push_back(WideToUtf8Text(pattern));
             }
         }
         return all;
@@ -127,7 +134,9 @@ void AddUnknownModules(const LogDocument& log, Findings& findings) {
     std::vector<const LogSection*> listings;
     for (const LogSection& section : log.sections) {
         for (const char* process : kProductProcesses) {
-            if (section.title == std::string(kModuleListing) + process) listings.push_back(&section);
+            if (section.title == std::string(kModuleListing) + process) {
+                listings.push_back(&section);
+            }
         }
     }
     // The installation is where the product's executables lie; those in its "bin" folder
@@ -148,7 +157,8 @@ void AddUnknownModules(const LogDocument& log, Findings& findings) {
             if (!folder.empty()) installation.insert(folder);
         }
     }
-    Finding finding{"unknown-module", Severity::Warning,
+    Finding finding{"unknown-module",
+                    Severity::Warning,
                     "Modules from other software are loaded into Vistora",
                     "These modules come neither from Windows nor from Vistora and match no "
                     "known conflict. If the problem fits an injected hook, ask what software "

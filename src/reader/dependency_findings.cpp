@@ -39,7 +39,8 @@ const DependencyGroup kVcRuntime = {
     "Ask the user to install the latest Microsoft Visual C++ Redistributable (x86 and x64) "
     "and restart Windows."};
 const DependencyGroup kMediaFoundation = {
-    "deps-media-foundation", Severity::Problem, "Media Foundation or the video decoders do not load",
+    "deps-media-foundation", Severity::Problem,
+    "Media Foundation or the video decoders do not load",
     "Video wallpapers cannot play. The usual cause is a Windows \"N\" edition without the "
     "Media Feature Pack: ask the user to install it from Windows' optional features."};
 const DependencyGroup kD3dCompiler = {
@@ -58,30 +59,44 @@ const DependencyGroup kSystem = {
 // other makers that Vistora ships sit in its folder and fail for the same reasons as its
 // own.
 const std::map<std::string, const DependencyGroup*> kDependencyGroups = {
-    {"clipworks32.dll", &kOwn},         {"stagelogic32.dll", &kOwn},
-    {"assetkit32.dll", &kOwn},          {"assimp-vc140-mt32.dll", &kOwn},
-    {"freeimage32.dll", &kOwn},         {"cuesdk_2017.dll", &kOwn},
-    {"steam_api.dll", &kOwn},           {"msvcp140.dll", &kVcRuntime},
-    {"vcruntime140.dll", &kVcRuntime},  {"mf.dll", &kMediaFoundation},
-    {"mfplat.dll", &kMediaFoundation},  {"mfreadwrite.dll", &kMediaFoundation},
-    {"mfh264enc.dll", &kMediaFoundation}, {"mfmp4srcsnk.dll", &kMediaFoundation},
-    {"mfperfhelper.dll", &kMediaFoundation}, {"msmpeg2vdec.dll", &kMediaFoundation},
-    {"msvproc.dll", &kMediaFoundation}, {"colorcnv.dll", &kMediaFoundation},
-    {"evr.dll", &kMediaFoundation},     {"msdmo.dll", &kMediaFoundation},
-    {"windows.media.dll", &kMediaFoundation}, {"d3dcompiler_43.dll", &kD3dCompiler},
-    {"d3dcompiler_47.dll", &kD3dCompiler}, {"libcef.dll", &kWebEngine},
-    {"chrome_elf.dll", &kWebEngine},    {"libegl.dll", &kWebEngine},
+    {"clipworks32.dll", &kOwn},
+    {"stagelogic32.dll", &kOwn},
+    {"assetkit32.dll", &kOwn},
+    {"assimp-vc140-mt32.dll", &kOwn},
+    {"freeimage32.dll", &kOwn},
+    {"cuesdk_2017.dll", &kOwn},
+    {"steam_api.dll", &kOwn},
+    {"msvcp140.dll", &kVcRuntime},
+    {"vcruntime140.dll", &kVcRuntime},
+    {"mf.dll", &kMediaFoundation},
+    {"mfplat.dll", &kMediaFoundation},
+    {"mfreadwrite.dll", &kMediaFoundation},
+    {"mfh264enc.dll", &kMediaFoundation},
+    {"mfmp4srcsnk.dll", &kMediaFoundation},
+    {"mfperfhelper.dll", &kMediaFoundation},
+    {"msmpeg2vdec.dll", &kMediaFoundation},
+    {"msvproc.dll", &kMediaFoundation},
+    {"colorcnv.dll", &kMediaFoundation},
+    {"evr.dll", &kMediaFoundation},
+    {"msdmo.dll", &kMediaFoundation},
+    {"windows.media.dll", &kMediaFoundation},
+    {"d3dcompiler_43.dll", &kD3dCompiler},
+    {"d3dcompiler_47.dll", &kD3dCompiler},
+    {"libcef.dll", &kWebEngine},
+    {"chrome_elf.dll", &kWebEngine},
+    {"libegl.dll", &kWebEngine},
     {"libglesv2.dll", &kWebEngine},
 };
 
 // The groups in the order findings are made.
-const DependencyGroup* const kGroupOrder[] = {&kOwn,        &kVcRuntime, &kMediaFoundation,
+const DependencyGroup* const kGroupOrder[] = {&kOwn,         &kVcRuntime, &kMediaFoundation,
                                               &kD3dCompiler, &kWebEngine, &kSystem};
 
 bool IsProbeFailureLine(std::string_view line) {
     for (const ProbeFailureLine& failure : kProbeFailureLines) {
         if (StartsWith(line, failure.start) &&
-            line.find(failure.holds, std::string_view(failure.start).size()) != std::string_view::npos) {
+            line.find(failure.holds, std::string_view(failure.start).size()) !=
+                std::string_view::npos) {
             return true;
         }
     }
@@ -99,7 +114,8 @@ void AddDependencyFindings(const LogDocument& log, Findings& findings) {
         const std::string_view line = log.lines[i];
         if (StartsWith(line, kErrorModule)) {
             const std::string_view rest = line.substr(kErrorModule.size());
-            const auto group = kDependencyGroups.find(LowerAscii(rest.substr(0, rest.find(", loaded: "))));
+            const auto group =
+                kDependencyGroups.find(LowerAscii(rest.substr(0, rest.find(", loaded: "))));
             failing[group == kDependencyGroups.end() ? &kSystem : group->second].push_back(
                 EvidenceAt(log, *section, i));
         } else if (IsProbeFailureLine(line)) {
@@ -109,7 +125,8 @@ void AddDependencyFindings(const LogDocument& log, Findings& findings) {
     for (const DependencyGroup* group : kGroupOrder) {
         const auto found = failing.find(group);
         if (found == failing.end()) continue;
-        findings.push_back({group->id, group->severity, group->title, group->advice, found->second});
+        findings.push_back(
+            {group->id, group->severity, group->title, group->advice, found->second});
     }
     if (!notRun.empty()) {
         findings.push_back({"deps-not-run", Severity::Warning, "A DLL load probe did not run",

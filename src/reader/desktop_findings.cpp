@@ -35,13 +35,16 @@ void AddDesktopFindings(const LogDocument& log, Findings& findings) {
     const Evidence heading{desktop->title, desktop->headingLine,
                            std::string(log.lines[desktop->headingLine - 1])};
     if (progman.empty()) {
-        findings.push_back({"desktop-no-progman", Severity::Problem, "The desktop has no Progman window",
+        findings.push_back({"desktop-no-progman",
+                            Severity::Problem,
+                            "The desktop has no Progman window",
                             "Explorer's desktop window is missing, so Vistora has nothing to "
                             "attach the wallpaper to. Ask the user whether another shell or a "
                             "desktop replacement runs, and to restart Explorer.",
                             {heading}});
     } else if (!workerW) {
-        Finding finding{"desktop-no-workerw", Severity::Problem,
+        Finding finding{"desktop-no-workerw",
+                        Severity::Problem,
                         "The desktop has no WorkerW window",
                         "Windows did not create the window behind the desktop icons that the "
                         "wallpaper is drawn into. Restarting Explorer usually brings it back; "

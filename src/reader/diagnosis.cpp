@@ -41,9 +41,10 @@ std::optional<Finding> IncompleteFinding(const LogDocument& log,
             }
         }
     }
-    finding.advice = "The findings cover only what the log holds. Ask the user for the log "
-                     "again: save it with 'Save Full Log' and attach the file as it is, not "
-                     "pasted into a message.";
+    finding.advice =
+        "The findings cover only what the log holds. Ask the user for the log "
+        "again: save it with 'Save Full Log' and attach the file as it is, not "
+        "pasted into a message.";
     return finding;
 }
 
@@ -68,9 +69,8 @@ std::optional<Diagnosis> DiagnoseLog(std::string bytes) {
     AddDesktopFindings(log, findings);
     AddDxDiagFindings(log, findings);
     AddProductLogFindings(log, findings);
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-        return a.severity < b.severity;
-    });
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.severity < b.severity; });
     return diagnosis;
 }
 

@@ -7,10 +7,10 @@
 #include "reader/finding.h"
 
 struct Diagnosis {
-    Findings findings;                  // problems, then warnings, then information
-    std::vector<std::string> sections;  // the titles found, in the log's order
+    Findings findings;                         // problems, then warnings, then information
+    std::vector<std::string> sections;         // the titles found, in the log's order
     std::vector<std::string> missingSections;  // what every full log has and this one lacks
-    bool complete = false;              // every section there and the file ends whole
+    bool complete = false;                     // every section there and the file ends whole
 };
 
 // Empty when the bytes are no full log at all.

@@ -8,9 +8,7 @@
 #include "reader/reader_command.h"
 #include "reader/utf8.h"
 
-void PrepareConsoleForUtf8() {
-    SetConsoleOutputCP(CP_UTF8);
-}
+void PrepareConsoleForUtf8() { SetConsoleOutputCP(CP_UTF8); }
 
 bool HasConsoleOfItsOwn() {
     DWORD processes[2] = {};

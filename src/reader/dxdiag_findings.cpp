@@ -53,7 +53,9 @@ std::optional<std::int64_t> ParseDate(std::string_view text) {
         }
         if (digits[p] == 0) return std::nullopt;
         if (p == 2) break;
-        if (at >= text.size() || (text[at] != '/' && text[at] != '.' && text[at] != '-')) return std::nullopt;
+        if (at >= text.size() || (text[at] != '/' && text[at] != '.' && text[at] != '-')) {
+            return std::nullopt;
+        }
         if (separator && text[at] != separator) return std::nullopt;
         separator = text[at++];
     }
@@ -109,7 +111,9 @@ void AddDxDiagFindings(const LogDocument& log, Findings& findings) {
 
     // A failure line, or a heading with nothing of the report below it.
     if (!anyReport) {
-        findings.push_back({"dxdiag-missing", Severity::Warning, "The log holds no DirectX report",
+        findings.push_back({"dxdiag-missing",
+                            Severity::Warning,
+                            "The log holds no DirectX report",
                             "DxDiag failed or was cancelled, so the graphics card and its driver "
                             "are unknown. Ask the user to save the log again and to wait until "
                             "the DirectX check ends.",
@@ -118,7 +122,9 @@ void AddDxDiagFindings(const LogDocument& log, Findings& findings) {
     if (devices.empty()) return;
 
     Finding gpu{"gpu", Severity::Info, "", "", {}};
-    Finding old{"gpu-driver-old", Severity::Warning, "A graphics driver is over two years old",
+    Finding old{"gpu-driver-old",
+                Severity::Warning,
+                "A graphics driver is over two years old",
                 "Old graphics drivers cause crashes, black wallpapers and high GPU use. Ask the "
                 "user to install the latest driver from the graphics card maker's website.",
                 {}};

@@ -6,9 +6,9 @@ Evidence EvidenceAt(const LogDocument& log, const LogSection& section, std::size
 
 const char* SeverityName(Severity severity) {
     switch (severity) {
-    case Severity::Problem: return "problem";
-    case Severity::Warning: return "warning";
-    case Severity::Info: return "info";
+        case Severity::Problem: return "problem";
+        case Severity::Warning: return "warning";
+        case Severity::Info: return "info";
     }
     return "info";
 }

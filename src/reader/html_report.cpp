@@ -8,12 +8,12 @@ std::string Html(const std::string& text) {
     std::string out;
     for (char c : RepairUtf8(text)) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\0': out += "&#xFFFD;"; break;
-        default: out += c;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\0': out += "&#xFFFD;"; break;
+            default: out += c;
         }
     }
     return out;
@@ -68,10 +68,13 @@ std::string FormatHtmlReport(const Diagnosis& diagnosis, const std::string& logN
         out += "<section class=\"finding " + severity + "\">\n<h2><span class=\"badge\">" +
                severity + "</span>" + Html(finding.title) + " <span class=\"id\">" +
                Html(finding.id) + "</span></h2>\n";
-        if (!finding.advice.empty()) out += "<p class=\"advice\">" + Html(finding.advice) + "</p>\n";
+        if (!finding.advice.empty()) {
+            out += "<p class=\"advice\">" + Html(finding.advice) + "</p>\n";
+        }
         if (!finding.evidence.empty()) {
-            out += "<table>\n<col class=\"section\"><col class=\"line\"><col>\n"
-                   "<tr><th>Section of the log</th><th>Line</th><th>What it says</th></tr>\n";
+            out +=
+                "<table>\n<col class=\"section\"><col class=\"line\"><col>\n"
+                "<tr><th>Section of the log</th><th>Line</th><th>What it says</th></tr>\n";
             for (const Evidence& evidence : finding.evidence) {
                 out += "<tr><td>" + Html(evidence.section) + "</td><td class=\"line\">" +
                        std::to_string(evidence.line) + "</td><td class=\"text\">" +

@@ -21,11 +21,18 @@ const char* const kDxDiagStarts[] = {"DxDiag results:", "DxDiag was canceled!",
                                      "DxDiag error, temporary file cannot be access."};
 
 // Headings before the product log files, in their order; module listings repeat.
-const std::vector<std::string> kHeadingOrder = {
-    "Status",           "Detected Applications", std::string(kModuleListingPrefix),
-    "Running Processes", "Config info",          "Windows settings",
-    "Windows version info", "Steam info",        "Dependency error analysis",
-    "Firewall status",  "Desktop window state",  std::string(kLogContents)};
+const std::vector<std::string> kHeadingOrder = {"Status",
+                                                "Detected Applications",
+                                                std::string(kModuleListingPrefix),
+                                                "Running Processes",
+                                                "Config info",
+                                                "Windows settings",
+                                                "Windows version info",
+                                                "Steam info",
+                                                "Dependency error analysis",
+                                                "Firewall status",
+                                                "Desktop window state",
+                                                std::string(kLogContents)};
 
 std::string_view TrimEnd(std::string_view line) {
     const std::size_t end = line.find_last_not_of(" \t\r");
@@ -49,7 +56,8 @@ std::vector<std::string_view> SplitLines(const std::string& text) {
     std::size_t begin = 0;
     for (;;) {
         const std::size_t end = all.find('\n', begin);
-        lines.push_back(TrimEnd(all.substr(begin, end == std::string_view::npos ? end : end - begin)));
+        lines.push_back(
+            TrimEnd(all.substr(begin, end == std::string_view::npos ? end : end - begin)));
         if (end == std::string_view::npos) break;
         begin = end + 1;
     }
@@ -99,8 +107,7 @@ std::size_t FindDxDiagStart(const std::vector<std::string_view>& lines, std::siz
     bool afterDashLine = false;
     for (std::size_t i = lastFile + 1; i < lines.size(); ++i) {
         if (afterDashLine && IsDxDiagStart(lines[i])) return i;
-        if (IsDashLine(lines[i])) afterDashLine = true;
-        else if (!lines[i].empty()) afterDashLine = false;
+        afterDashLine = IsDashLine(lines[i]) || (afterDashLine && lines[i].empty());
     }
     return lines.size();
 }
@@ -116,11 +123,17 @@ bool IsEqualsLine(std::string_view line) { return IsLineOf(line, '='); }
 bool IsDashLine(std::string_view line) { return IsLineOf(line, '-'); }
 
 const std::vector<std::string>& RequiredSectionTitles() {
-    static const std::vector<std::string> titles = {
-        "Status",          "Detected Applications",     "Running Processes",
-        "Config info",     "Windows settings",          "Steam info",
-        "Dependency error analysis", "Firewall status", "Desktop window state",
-        std::string(kLogContents),   kDxDiagSectionTitle};
+    static const std::vector<std::string> titles = {"Status",
+                                                    "Detected Applications",
+                                                    "Running Processes",
+                                                    "Config info",
+                                                    "Windows settings",
+                                                    "Steam info",
+                                                    "Dependency error analysis",
+                                                    "Firewall status",
+                                                    "Desktop window state",
+                                                    std::string(kLogContents),
+                                                    kDxDiagSectionTitle};
     return titles;
 }
 

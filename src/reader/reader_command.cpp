@@ -29,7 +29,8 @@ bool WriteWholeFile(const fs::path& path, const std::string& bytes) {
     partial += ".partial";
     {
         std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-        if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+        if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) ||
+            !file.flush()) {
             file.close();
             std::error_code ignored;
             fs::remove(partial, ignored);
@@ -87,8 +88,7 @@ int RunReaderCommand(const ReaderCommand& command, std::ostream& out, std::ostre
         return kExitNoLog;
     }
     const std::string fileName = command.log.filename().u8string();
-    if (command.html &&
-        !WriteWholeFile(*command.html, FormatHtmlReport(*diagnosis, fileName))) {
+    if (command.html && !WriteWholeFile(*command.html, FormatHtmlReport(*diagnosis, fileName))) {
         err << "sysprobe-read: cannot write " << command.html->u8string() << "\n";
         return kExitNoLog;
     }

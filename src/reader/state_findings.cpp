@@ -36,7 +36,9 @@ void AddStatus(const LogDocument& log, Findings& findings) {
         log.lines[*line64] != "vistora64.exe Not running") {
         return;
     }
-    findings.push_back({"vistora-not-running", Severity::Warning, "Vistora was not running",
+    findings.push_back({"vistora-not-running",
+                        Severity::Warning,
+                        "Vistora was not running",
                         "Neither vistora32.exe nor vistora64.exe ran when the log was saved, so "
                         "nothing that hooks into Vistora could be seen. Ask the user to start "
                         "Vistora, then save the log again.",
@@ -53,7 +55,8 @@ void AddSteam(const LogDocument& log, Findings& findings) {
     char* end = nullptr;
     const long long days = std::strtoll(age.c_str(), &end, 10);
     if (end == age.c_str() || *end != '\0' || !IsSteamOutdated(days)) return;
-    findings.push_back({"steam-outdated", Severity::Warning,
+    findings.push_back({"steam-outdated",
+                        Severity::Warning,
                         "The Steam client is " + std::to_string(days) + " days old",
                         WideToUtf8Text(SteamOutdatedText(days)),
                         {EvidenceAt(log, *steam, *line)}});
@@ -63,7 +66,8 @@ void AddFirewall(const LogDocument& log, Findings& findings) {
     const LogSection* firewall = FindSection(log, "Firewall status");
     if (!firewall) return;
     if (const auto line = FindLine(log, *firewall, "Has firewall access: 0")) {
-        findings.push_back({"firewall-no-access", Severity::Warning,
+        findings.push_back({"firewall-no-access",
+                            Severity::Warning,
                             "Vistora's UI program may not use the network",
                             "Pairing a mobile device will fail. Ask the user to press 'Fix "
                             "Firewall' in the diagnostics tool, or to allow vistoraui.exe in "
@@ -72,7 +76,8 @@ void AddFirewall(const LogDocument& log, Findings& findings) {
     }
     const auto heading = FindLine(log, *firewall, "Interfering rules:");
     if (!heading) return;
-    Finding finding{"firewall-interfering", Severity::Warning,
+    Finding finding{"firewall-interfering",
+                    Severity::Warning,
                     "Firewall rules block Vistora's UI program",
                     "These rules keep vistoraui.exe from the network. 'Fix Firewall' in the "
                     "diagnostics tool removes them and adds the rules Vistora needs.",
@@ -89,7 +94,9 @@ void AddHighContrast(const LogDocument& log, Findings& findings) {
     if (!settings) return;
     const auto line = FindLine(log, *settings, "high contrast enabled: 1");
     if (!line) return;
-    findings.push_back({"high-contrast", Severity::Warning, "High contrast is switched on",
+    findings.push_back({"high-contrast",
+                        Severity::Warning,
+                        "High contrast is switched on",
                         "With a high-contrast theme Windows draws no wallpaper of its own and "
                         "Vistora may show none either. Ask the user to try with high contrast "
                         "switched off.",
@@ -112,7 +119,9 @@ void AddWindowsVersion(const LogDocument& log, Findings& findings) {
     Finding finding{"windows-version", Severity::Info, "", "", {}};
     for (const char* name : {"ProductName", "DisplayVersion", "CurrentBuild", "CurrentVersion"}) {
         const auto found = values.find(name);
-        if (found != values.end()) finding.evidence.push_back(EvidenceAt(log, *version, found->second));
+        if (found != values.end()) {
+            finding.evidence.push_back(EvidenceAt(log, *version, found->second));
+        }
     }
     if (finding.evidence.empty()) return;
     const std::string build(value("CurrentBuild"));
@@ -122,16 +131,20 @@ void AddWindowsVersion(const LogDocument& log, Findings& findings) {
         product.replace(0, 10, "Windows 11");
     }
     finding.title = product;
-    if (!value("DisplayVersion").empty()) finding.title += " " + std::string(value("DisplayVersion"));
+    if (!value("DisplayVersion").empty()) {
+        finding.title += " " + std::string(value("DisplayVersion"));
+    }
     if (!build.empty()) finding.title += ", build " + build;
     // Without a build number the version number tells: 6.3 is Windows 8.1 or later.
     const std::string versionNumber(value("CurrentVersion"));
     const bool older = buildNumber > 0 ? buildNumber < kWindows10Build
-                                       : !versionNumber.empty() && std::strtod(versionNumber.c_str(), nullptr) < 6.3;
+                                       : !versionNumber.empty() &&
+                                             std::strtod(versionNumber.c_str(), nullptr) < 6.3;
     if (older) {
         finding.severity = Severity::Warning;
-        finding.advice = "This Windows is older than Windows 10. Vistora is made for Windows 10 "
-                         "and 11; problems on older systems may have no fix.";
+        finding.advice =
+            "This Windows is older than Windows 10. Vistora is made for Windows 10 "
+            "and 11; problems on older systems may have no fix.";
     }
     findings.push_back(std::move(finding));
 }
@@ -142,7 +155,8 @@ void AddConfig(const LogDocument& log, Findings& findings) {
     for (std::size_t i = config->bodyBegin; i < config->bodyEnd; ++i) {
         for (const char* placeholder : kConfigPlaceholders) {
             if (!StartsWith(log.lines[i], placeholder)) continue;
-            findings.push_back({"config-unreadable", Severity::Warning,
+            findings.push_back({"config-unreadable",
+                                Severity::Warning,
                                 "Vistora's configuration could not be read",
                                 "config.json in the Vistora folder is missing, empty or "
                                 "damaged, so Vistora starts with its defaults. Restarting "

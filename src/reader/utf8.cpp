@@ -64,7 +64,10 @@ std::wstring Utf8ToWideText(std::string_view text) {
     for (std::size_t i = 0; i < valid.size();) {
         const unsigned char lead = static_cast<unsigned char>(valid[i]);
         const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t c = length == 1 ? lead : length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        char32_t c = length == 1   ? lead
+                     : length == 4 ? lead & 0x07
+                     : length == 3 ? lead & 0x0F
+                                   : lead & 0x1F;
         for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (valid[i + k] & 0x3F);
         i += length;
         if (sizeof(wchar_t) == 2 && c >= 0x10000) {
@@ -86,7 +89,8 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
 
 std::string RepairUtf8(std::string_view text) {
     // Most text is ASCII, which needs no look at sequences.
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         return std::string(text);
     }
     std::string out;

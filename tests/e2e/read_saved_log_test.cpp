@@ -3,8 +3,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <map>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -122,7 +122,8 @@ std::map<std::string, Json::Value> ReadFindings(const std::filesystem::path& log
     std::string errors;
     EXPECT_TRUE(ParseJson(run.output, root, errors)) << errors << run.output;
     std::map<std::string, Json::Value> findings;
-    for (const Json::Value& finding : root["findings"]) findings[finding["id"].asString()] = finding;
+    for (const Json::Value& finding : root["findings"])
+        findings[finding["id"].asString()] = finding;
     return findings;
 }
 
@@ -178,9 +179,9 @@ private:
             windowClass.hInstance = GetModuleHandleW(nullptr);
             windowClass.lpszClassName = className;
             RegisterClassW(&windowClass);
-            windows.push_back(CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0,
-                                              10, 10, nullptr, nullptr,
-                                              GetModuleHandleW(nullptr), nullptr));
+            windows.push_back(CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 10,
+                                              10, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                              nullptr));
         }
         ready_ = windows[0] && windows[1];
         MSG message;
@@ -196,9 +197,9 @@ private:
 // The libraries Vistora brings and the video decoders Windows has but Wine lacks, as a
 // clean machine has them. The probe finds them in the tool's own folder.
 const wchar_t* const kCleanMachineLibraries[] = {
-    L"clipworks32.dll", L"stagelogic32.dll", L"assetkit32.dll", L"assimp-vc140-mt32.dll",
-    L"FreeImage32.dll", L"CUESDK_2017.dll", L"steam_api.dll", L"libcef.dll",
-    L"chrome_elf.dll", L"libegl.dll", L"libglesv2.dll", L"mfh264enc.dll",
+    L"clipworks32.dll", L"stagelogic32.dll", L"assetkit32.dll",  L"assimp-vc140-mt32.dll",
+    L"FreeImage32.dll", L"CUESDK_2017.dll",  L"steam_api.dll",   L"libcef.dll",
+    L"chrome_elf.dll",  L"libegl.dll",       L"libglesv2.dll",   L"mfh264enc.dll",
     L"mfmp4srcsnk.dll", L"mfperfhelper.dll", L"msmpeg2vdec.dll", L"msvproc.dll",
     L"colorcnv.dll"};
 
@@ -241,8 +242,7 @@ TEST_F(ReadSavedLog, FindsWhatWasPlantedOnTheMachine) {
     // both Windows and the installation.
     const std::filesystem::path hook = installation.folder / L"hooks" / L"RTSSHooks64.dll";
     const std::filesystem::path unknown = elsewhere / L"acmeoverlay64.dll";
-    FixtureProcess vistora =
-        LaunchHost(installation.folder / L"Vistora64.exe", {hook, unknown});
+    FixtureProcess vistora = LaunchHost(installation.folder / L"Vistora64.exe", {hook, unknown});
     ASSERT_TRUE(WaitForHostRecord(installation.folder / L"Vistora64.exe"));
 
     const std::filesystem::path log = SaveFullLog(installation, saves);

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "reader/diagnosis.h"
-#include "reader_logs.h"
 #include "reader/utf8.h"
+#include "reader_logs.h"
 
 namespace {
 
@@ -98,8 +98,9 @@ TEST(SavedLog, GivesEachPlantedConditionWithItsLine) {
     EXPECT_EQ(FindingOf(diagnosis, "steam-outdated").advice.find("over 2 months old"),
               std::string("It looks like your Steam client is ").size());
     // Problems first, then warnings, then information.
-    EXPECT_TRUE(std::is_sorted(diagnosis.findings.begin(), diagnosis.findings.end(),
-                               [](const Finding& a, const Finding& b) { return a.severity < b.severity; }));
+    EXPECT_TRUE(
+        std::is_sorted(diagnosis.findings.begin(), diagnosis.findings.end(),
+                       [](const Finding& a, const Finding& b) { return a.severity < b.severity; }));
 }
 
 TEST(SavedLog, MangledCopiesKeepWhatTheirTextSupports) {
@@ -134,7 +135,8 @@ TEST(SavedLog, MangledCopiesKeepWhatTheirTextSupports) {
             EXPECT_NE(std::find(diagnosis.missingSections.begin(), diagnosis.missingSections.end(),
                                 c.missing),
                       diagnosis.missingSections.end());
-            EXPECT_NE(FindingOf(diagnosis, "log-incomplete").title.find(c.missing), std::string::npos);
+            EXPECT_NE(FindingOf(diagnosis, "log-incomplete").title.find(c.missing),
+                      std::string::npos);
         }
         if (!StartsWith(c.log, "\xFF\xFE")) ExpectEvidenceIsTheLog(diagnosis, c.log);
     }

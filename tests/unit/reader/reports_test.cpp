@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "reader/reader_command.h"
 #include "reader/reports.h"
+#include "reader/reader_command.h"
 #include "reader_logs.h"
 
 namespace {
@@ -16,7 +16,10 @@ namespace fs = std::filesystem;
 Diagnosis SmallDiagnosis() {
     Diagnosis diagnosis;
     diagnosis.findings = {
-        {"conflict:rivatuner", Severity::Problem, "RivaTuner \"hooks\"", "Line one\nline\ttwo",
+        {"conflict:rivatuner",
+         Severity::Problem,
+         "RivaTuner \"hooks\"",
+         "Line one\nline\ttwo",
          {{"Detected Applications", 12, "C:\\<b>\x01\xFF.dll"}}},
         {"gpu", Severity::Info, "Graphics: A & B", "", {}},
     };
@@ -65,8 +68,10 @@ TEST(Reports, JsonHasTheShapeScriptsRelyOn) {
 TEST(Reports, TextAndPageSayWhatNeedsAttention) {
     const Diagnosis small = SmallDiagnosis();
     const std::string text = FormatTextReport(small, "info.txt");
-    EXPECT_LT(text.find("[problem] RivaTuner \"hooks\" (conflict:rivatuner)"), text.find("[info] Graphics"));
-    EXPECT_NE(text.find("    > Detected Applications, line 12: C:\\<b>\x01\xEF\xBF\xBD.dll\n"), std::string::npos);
+    EXPECT_LT(text.find("[problem] RivaTuner \"hooks\" (conflict:rivatuner)"),
+              text.find("[info] Graphics"));
+    EXPECT_NE(text.find("    > Detected Applications, line 12: C:\\<b>\x01\xEF\xBF\xBD.dll\n"),
+              std::string::npos);
     EXPECT_NE(text.find("Not in this log, so not read: \"Steam info\""), std::string::npos);
     EXPECT_EQ(text.find(kNothingToAttend), std::string::npos);
 
@@ -104,7 +109,10 @@ TEST(ReaderCommand, ReadsWritesAndRefuses) {
         {{log, "--html", folder.path / "page.html"}, kExitRead, "Findings in info.txt", ""},
         {{notes}, kExitNoLog, "", "sysprobe-read: "},
         {{folder.path / "absent.txt"}, kExitNoLog, "", "sysprobe-read: cannot read "},
-        {{log, "--html", folder.path / "no folder" / "page.html"}, kExitNoLog, "", "sysprobe-read: cannot write "},
+        {{log, "--html", folder.path / "no folder" / "page.html"},
+         kExitNoLog,
+         "",
+         "sysprobe-read: cannot write "},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -119,7 +127,8 @@ TEST(ReaderCommand, ReadsWritesAndRefuses) {
             EXPECT_EQ(err.str().find('\n'), err.str().size() - 1) << err.str();
         }
     }
-    EXPECT_NE(ReadFile(folder.path / "page.html").find("RivaTuner interferes with Vistora"), std::string::npos);
+    EXPECT_NE(ReadFile(folder.path / "page.html").find("RivaTuner interferes with Vistora"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(folder.path / "page.html.partial"));
     EXPECT_EQ(PageBesideLog(log), folder.path / "info.html");
 

@@ -24,30 +24,37 @@ std::vector<std::string> EvidenceTexts(const Finding& finding) {
 
 TEST(DxDiagSection, NamesEachDisplayDeviceAndTheOldDrivers) {
     const std::string report = ReadLogFile("dxdiag_display_devices.txt");
-    const Diagnosis diagnosis = Diagnose(WithDxDiag("DxDiag results:\r\n" + kEquals + "\r\n" + report));
+    const Diagnosis diagnosis =
+        Diagnose(WithDxDiag("DxDiag results:\r\n" + kEquals + "\r\n" + report));
     EXPECT_TRUE(diagnosis.complete);
     const Finding gpu = FindingOf(diagnosis, "gpu");
     EXPECT_EQ(gpu.severity, Severity::Info);
-    EXPECT_EQ(gpu.title, "Graphics: Intel(R) UHD Graphics 630; NVIDIA GeForce RTX 3060; "
-                         "Microsoft Basic Display Adapter");
+    EXPECT_EQ(gpu.title,
+              "Graphics: Intel(R) UHD Graphics 630; NVIDIA GeForce RTX 3060; "
+              "Microsoft Basic Display Adapter");
     EXPECT_EQ(gpu.evidence.size(), 9u);
-    EXPECT_EQ(gpu.evidence[2].text, "         Driver Date/Size: 2/1/2021 1:00:00 AM, 1021384 bytes");
+    EXPECT_EQ(gpu.evidence[2].text,
+              "         Driver Date/Size: 2/1/2021 1:00:00 AM, 1021384 bytes");
     EXPECT_EQ(gpu.evidence[2].section, "DxDiag");
     // Over two years before the report: the Intel and the basic adapter's, not the
     // NVIDIA's, and never the sound device's.
     const Finding old = FindingOf(diagnosis, "gpu-driver-old");
-    EXPECT_EQ(EvidenceTexts(old),
-              (std::vector<std::string>{
-                  "           Card name: Intel(R) UHD Graphics 630",
-                  "         Driver Date/Size: 2/1/2021 1:00:00 AM, 1021384 bytes",
-                  "           Card name: Microsoft Basic Display Adapter",
-                  "         Driver Date/Size: 6/21/2006 1:00:00 AM, 82432 bytes",
-                  "      Time of this report: 3/14/2025, 09:12:45"}));
+    EXPECT_EQ(
+        EvidenceTexts(old),
+        (std::vector<std::string>{"           Card name: Intel(R) UHD Graphics 630",
+                                  "         Driver Date/Size: 2/1/2021 1:00:00 AM, 1021384 bytes",
+                                  "           Card name: Microsoft Basic Display Adapter",
+                                  "         Driver Date/Size: 6/21/2006 1:00:00 AM, 82432 bytes",
+                                  "      Time of this report: 3/14/2025, 09:12:45"}));
     EXPECT_EQ(Ids(diagnosis).count("dxdiag-missing"), 0u);
 }
 
 TEST(DxDiagSection, ReadsTheDateFormatsOfOtherRegions) {
-    struct Case { const char* report; const char* driver; bool old; };
+    struct Case {
+        const char* report;
+        const char* driver;
+        bool old;
+    };
     const Case cases[] = {
         {"14.03.2025, 09:12:45", "01.02.2023 01:00:00", true},
         {"14.03.2025, 09:12:45", "01.04.2023 01:00:00", false},
@@ -57,12 +64,15 @@ TEST(DxDiagSection, ReadsTheDateFormatsOfOtherRegions) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.driver);
-        const std::string report = "-------------------\r\nSystem Information\r\n-------------------\r\n"
-                                   "Time of this report: " + std::string(c.report) +
-                                   "\r\n\r\n---------------\r\nDisplay Devices\r\n---------------\r\n"
-                                   "   Card name: Radeon RX 580\r\n   Driver Date/Size: " +
-                                   c.driver + ", 1 bytes\r\n";
-        const Diagnosis diagnosis = Diagnose(WithDxDiag("DxDiag results:\r\n" + kEquals + "\r\n" + report));
+        const std::string report =
+            "-------------------\r\nSystem Information\r\n-------------------\r\n"
+            "Time of this report: " +
+            std::string(c.report) +
+            "\r\n\r\n---------------\r\nDisplay Devices\r\n---------------\r\n"
+            "   Card name: Radeon RX 580\r\n   Driver Date/Size: " +
+            c.driver + ", 1 bytes\r\n";
+        const Diagnosis diagnosis =
+            Diagnose(WithDxDiag("DxDiag results:\r\n" + kEquals + "\r\n" + report));
         EXPECT_EQ(Ids(diagnosis).count("gpu-driver-old"), c.old ? 1u : 0u);
         EXPECT_EQ(Ids(diagnosis).count("gpu"), 1u);
     }
@@ -86,7 +96,10 @@ TEST(DxDiagSection, AFailureLineOrAnEmptyReportIsMissing) {
 }
 
 TEST(DesktopSection, FindsProgmanAndWorkerW) {
-    struct Case { const char* file; const char* id; };
+    struct Case {
+        const char* file;
+        const char* id;
+    };
     const Case cases[] = {
         {"desktop_with_workerw.txt", nullptr},
         {"desktop_workerw_in_progman.txt", nullptr},  // as Windows 11 24H2 nests it
@@ -96,7 +109,8 @@ TEST(DesktopSection, FindsProgmanAndWorkerW) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string body = ReadLogFile(c.file);
-        const Diagnosis diagnosis = Diagnose(WithSectionBody(SavedLog(), "Desktop window state", body));
+        const Diagnosis diagnosis =
+            Diagnose(WithSectionBody(SavedLog(), "Desktop window state", body));
         const std::set<std::string> ids = Ids(diagnosis);
         const std::string expected = c.id ? c.id : "";
         EXPECT_EQ(ids.count("desktop-no-workerw"), expected == "desktop-no-workerw" ? 1u : 0u);
@@ -124,8 +138,12 @@ TEST(DependencySection, GroupsFailingLibrariesByWhatTheyMean) {
         "Error module: d3dcompiler_47.dll, loaded: 0\r\n"
         "Error module: libcef.dll, loaded: 0\r\n"
         "Error module: dcomp.dll, loaded: 0\r\n";
-    const Diagnosis diagnosis = Diagnose(WithSectionBody(SavedLog(), "Dependency error analysis", body));
-    struct Case { const char* id; std::vector<std::string> libraries; };
+    const Diagnosis diagnosis =
+        Diagnose(WithSectionBody(SavedLog(), "Dependency error analysis", body));
+    struct Case {
+        const char* id;
+        std::vector<std::string> libraries;
+    };
     const Case cases[] = {
         {"deps-own", {"clipworks32.dll"}},
         {"deps-vc-runtime", {"MSVCP140.dll", "VCRUNTIME140.dll"}},
@@ -156,7 +174,8 @@ TEST(DependencySection, AProbeThatDidNotRunIsNamed) {
     for (const std::string& line : lines) {
         const Diagnosis diagnosis = Diagnose(WithSectionBody(
             SavedLog(), "Dependency error analysis", line + "\r\ndeps errors x64:\r\n"));
-        EXPECT_EQ(EvidenceTexts(FindingOf(diagnosis, "deps-not-run")), std::vector<std::string>{line});
+        EXPECT_EQ(EvidenceTexts(FindingOf(diagnosis, "deps-not-run")),
+                  std::vector<std::string>{line});
         EXPECT_EQ(Ids(diagnosis).count("deps-system"), 0u);
     }
 }
@@ -165,13 +184,14 @@ TEST(StateSections, ReadTheirLines) {
     struct Case {
         const char* heading;
         std::string body;
-        const char* id;          // expected, or null for none of `absent`
+        const char* id;  // expected, or null for none of `absent`
         const char* absent;
         Severity severity;
-        const char* evidence;    // the first evidence line
+        const char* evidence;  // the first evidence line
     };
     const Case cases[] = {
-        {"Status", "vistora32.exe Not running\r\nvistora64.exe Not running\r\nexplorer.exe Found\r\n",
+        {"Status",
+         "vistora32.exe Not running\r\nvistora64.exe Not running\r\nexplorer.exe Found\r\n",
          "vistora-not-running", nullptr, Severity::Warning, "vistora32.exe Not running"},
         {"Status", "vistora32.exe Found\r\nvistora64.exe Not running\r\n", nullptr,
          "vistora-not-running", Severity::Info, nullptr},
@@ -187,21 +207,27 @@ TEST(StateSections, ReadTheirLines) {
          "high contrast enabled: 1, theme: High Contrast #1 (check status: 1)"},
         {"Windows settings", "high contrast enabled: 0, theme: unknown (check status: 1)\r\n",
          nullptr, "high-contrast", Severity::Info, nullptr},
-        {"Windows version info", "ProductName: Windows 10 Pro\r\nCurrentBuild: 22631\r\nDisplayVersion: 23H2\r\n",
+        {"Windows version info",
+         "ProductName: Windows 10 Pro\r\nCurrentBuild: 22631\r\nDisplayVersion: 23H2\r\n",
          "windows-version", nullptr, Severity::Info, "ProductName: Windows 10 Pro"},
-        {"Windows version info", "CurrentVersion: 6.3\r\nCurrentBuild: 9600\r\nProductName: Windows 8.1\r\n",
+        {"Windows version info",
+         "CurrentVersion: 6.3\r\nCurrentBuild: 9600\r\nProductName: Windows 8.1\r\n",
          "windows-version", nullptr, Severity::Warning, "ProductName: Windows 8.1"},
         {"Steam info", "Version: 9.1.0.0\r\n.exe days old: 59\r\n", nullptr, "steam-outdated",
          Severity::Info, nullptr},
         {"Steam info", "Version: 9.1.0.0\r\n.exe days old: 60\r\n", "steam-outdated", nullptr,
          Severity::Warning, ".exe days old: 60"},
         {"Config info", "< Error parsing config: * Line 1, Column 1\r\n  Syntax error >\r\n",
-         "config-unreadable", nullptr, Severity::Warning, "< Error parsing config: * Line 1, Column 1"},
-        {"Config info", "User Jörg\r\n\tGeneral\r\n", nullptr, "config-unreadable", Severity::Info, nullptr},
-        {"Detected Applications", "Missing info for key acmehook\r\n\r\n", "conflict:acmehook", nullptr,
-         Severity::Problem, "Missing info for key acmehook"},
-        {"Detected Applications", "Detected BitDefender\r\nModules:\r\nC:\\Program Files\\Bitdefender\\atcuf64.dll\r\n\r\n",
-         "conflict:bitdefenderact", "conflict:bitdefender", Severity::Problem, "Detected BitDefender"},
+         "config-unreadable", nullptr, Severity::Warning,
+         "< Error parsing config: * Line 1, Column 1"},
+        {"Config info", "User Jörg\r\n\tGeneral\r\n", nullptr, "config-unreadable", Severity::Info,
+         nullptr},
+        {"Detected Applications", "Missing info for key acmehook\r\n\r\n", "conflict:acmehook",
+         nullptr, Severity::Problem, "Missing info for key acmehook"},
+        {"Detected Applications",
+         "Detected BitDefender\r\nModules:\r\nC:\\Program Files\\Bitdefender\\atcuf64.dll\r\n\r\n",
+         "conflict:bitdefenderact", "conflict:bitdefender", Severity::Problem,
+         "Detected BitDefender"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
@@ -216,8 +242,12 @@ TEST(StateSections, ReadTheirLines) {
         EXPECT_EQ(finding.evidence[0].text, c.evidence);
         EXPECT_EQ(finding.evidence[0].section, c.heading);
     }
-    EXPECT_EQ(FindingOf(Diagnose(WithSectionBody(SavedLog(), "Windows version info",
-                                                 "ProductName: Windows 10 Pro\r\nCurrentBuild: 22631\r\nDisplayVersion: 23H2\r\n")),
-                        "windows-version").title,
-              "Windows 11 Pro 23H2, build 22631");
+    EXPECT_EQ(
+        FindingOf(
+            Diagnose(WithSectionBody(
+                SavedLog(), "Windows version info",
+                "ProductName: Windows 10 Pro\r\nCurrentBuild: 22631\r\nDisplayVersion: 23H2\r\n")),
+            "windows-version")
+            .title,
+        "Windows 11 Pro 23H2, build 22631");
 }
