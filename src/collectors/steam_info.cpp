@@ -8,7 +8,6 @@
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::int64_t kOutdatedAfterDays = 60;
 
 // Seconds since 1970-01-01 UTC; earlier times count as 1970.
 std::int64_t SecondsSince1970(const FILETIME& time) {
@@ -74,15 +73,4 @@ bool ReadSteamInfo(SteamInfo& steam) {
 
 std::int64_t DaysBetween(std::int64_t fromSeconds, std::int64_t toSeconds) {
     return (toSeconds - fromSeconds) / kSecondsPerDay;
-}
-
-bool IsSteamOutdated(std::int64_t ageDays) {
-    return ageDays >= kOutdatedAfterDays;
-}
-
-std::wstring SteamOutdatedText(std::int64_t ageDays) {
-    return L"It looks like your Steam client is over " + std::to_wstring(ageDays / 30) +
-           L" months old and possibly out of date. Vistora may not work properly and may not be "
-           L"able to connect to Steam. If you experience such issues, please update your Steam "
-           L"client or reinstall Steam to fix it.";
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Facts about the installed Steam client, read once at start-up, and the rule that calls
-// the client outdated.
+// Facts about the installed Steam client, read once at start-up.
 #include <cstdint>
 #include <string>
+
+#include "knowledge/steam_outdated.h"
 
 struct SteamInfo {
     std::string version;       // "a.b.c.d" from the client's file version; "" when unknown
@@ -16,8 +17,3 @@ bool ReadSteamInfo(SteamInfo& steam);
 
 // Whole days from one time to another, both in seconds since 1970, truncated toward zero.
 std::int64_t DaysBetween(std::int64_t fromSeconds, std::int64_t toSeconds);
-
-bool IsSteamOutdated(std::int64_t ageDays);
-
-// The notice shown for an outdated client, with its age in whole months of 30 days.
-std::wstring SteamOutdatedText(std::int64_t ageDays);
