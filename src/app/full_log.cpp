@@ -7,6 +7,7 @@
 #include "collectors/section_heading.h"
 #include "firewall/firewall_report.h"
 #include "knowledge/hint_expansion.h"
+#include "text/control_characters.h"
 #include "text/encoding.h"
 
 namespace {
@@ -33,7 +34,7 @@ void WriteDetectedApplications(std::wostream& log, const DetectedApps& detected)
             continue;
         }
         log << L"Detected " << hint->name << L"\n" << L"Modules:\n";
-        for (const std::wstring& path : foundPaths) log << path << L"\n";
+        for (const std::wstring& path : foundPaths) log << EscapeControlCharacters(path) << L"\n";
         log << L"\n";
     }
     log << L"\n";
@@ -45,8 +46,9 @@ void WriteRunningProcesses(std::wostream& log, const RunningProcesses& processes
         << kDashLine;
     for (const auto& [lowerName, process] : processes) {
         // The width applies to the name alone; a longer name is written whole.
-        log << std::left << std::setw(48) << process.fileName
-            << std::resetiosflags(std::ios_base::adjustfield) << L" " << process.imagePath << L"\n";
+        log << std::left << std::setw(48) << EscapeControlCharacters(process.fileName)
+            << std::resetiosflags(std::ios_base::adjustfield) << L" "
+            << EscapeControlCharacters(process.imagePath) << L"\n";
     }
 }
 
