@@ -1,10 +1,9 @@
 #include "collectors/dependency_section.h"
 
-#include <system_error>
-
 #include "collectors/dependency_analysis.h"
+#include "collectors/probe_folder.h"
+#include "text/control_characters.h"
 #include "text/encoding.h"
-#include "text/paths.h"
 #include "text/text_file.h"
 #include "text/win_handles.h"
 
@@ -17,19 +16,27 @@ constexpr DWORD kProbeTimeoutMs = 30000;
 
 // The header of a report from the 32-bit sibling's probe.
 constexpr wchar_t kSiblingReportHeader[] = L"deps errors x86:\n";
+constexpr wchar_t kReportName[] = L"sysprobeloader32.txt";
 
-// A new, empty folder under the temporary folder; empty when none could be made.
-fs::path MakeProbeFolder() {
-    wchar_t base[MAX_PATH + 1] = {};
-    if (!GetTempPathW(MAX_PATH + 1, base)) return {};
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder =
-            fs::path(base) / (L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(attempt));
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+// Where the tool's own crash dumps go: its current directory. Empty when that is unknown.
+fs::path DumpFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, folder);
+    return length && length <= MAX_PATH ? fs::path(folder) : fs::path();
+}
+
+// One line for each file the probe left in its folder besides its report.
+std::wstring DescribeLeftovers(const fs::path& program, const fs::path& folder,
+                               const ProbeFolderLeftovers& leftovers) {
+    std::wstring text;
+    for (const fs::path& dump : leftovers.movedDumps) {
+        text += program.wstring() + L" left a crash dump, moved to " + dump.wstring() + L"\n";
     }
-    return {};
+    for (const std::wstring& name : leftovers.keptNames) {
+        text += L"Left in place in " + folder.wstring() + L": " + EscapeControlCharacters(name) +
+                L"\n";
+    }
+    return text;
 }
 
 bool RunProbeIn(const fs::path& folder, const fs::path& program, DWORD timeoutMs,
@@ -54,8 +61,9 @@ bool RunProbeIn(const fs::path& folder, const fs::path& program, DWORD timeoutMs
                L" seconds\n";
         return false;
     }
-    const fs::path report = folder / L"sysprobeloader32.txt";
-    if (!IsRegularFile(report)) {
+    const fs::path report = folder / kReportName;
+    // A link there would have the report read from wherever it points.
+    if (!IsProbeFile(folder, kReportName)) {
         text = program.wstring() + L" wrote no sysprobeloader32.txt\n";
         return false;
     }
@@ -71,14 +79,13 @@ bool RunProbeIn(const fs::path& folder, const fs::path& program, DWORD timeoutMs
 }  // namespace
 
 bool RunDependencyProbeProgram(const fs::path& program, DWORD timeoutMs, std::wstring& text) {
-    const fs::path folder = MakeProbeFolder();
+    const fs::path folder = CreateProbeFolder();
     if (folder.empty()) {
         text = L"No temporary folder for " + program.wstring() + L"\n";
         return false;
     }
     const bool probed = RunProbeIn(folder, program, timeoutMs, text);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    text += DescribeLeftovers(program, folder, RemoveProbeFolder(folder, kReportName, DumpFolder()));
     return probed;
 }
 

@@ -64,6 +64,29 @@ TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
     }
 }
 
+// What a probe leaves besides its report is named: a crash dump moved beside the tool's own
+// dumps, in its current directory, and anything else left where it is.
+TEST(RunDependencyProbeProgram, NamesWhatTheProbeLeftBehind) {
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    const std::filesystem::path program = folder / L"leaving.exe";
+    std::filesystem::copy_file(DEPENDENCY_PROBE, program);
+    WriteBytes(program.wstring() + L".leave", "");
+    std::wstring text;
+    EXPECT_TRUE(RunDependencyProbeProgram(program, 30000, text)) << text;
+
+    const std::wstring dump = L"sysprobe32_2_8_42V_2026-12-11T10_00_00Z.mdmp";
+    const std::filesystem::path movedDump = folder / L"tools" / dump;
+    EXPECT_TRUE(std::filesystem::exists(movedDump));
+    const std::vector<std::filesystem::path> left = ProbeFolders();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(text, L"deps errors x86:\nError module: libcef.dll, loaded: 0\n" +
+                        program.wstring() + L" left a crash dump, moved to " +
+                        movedDump.wstring() + L"\nLeft in place in " + left[0].wstring() +
+                        L": other.txt\n");
+    std::filesystem::remove_all(left[0]);
+}
+
 TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
     std::wostringstream report;
     WriteDependencySection(report);
