@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include "app/application_state.h"
+#include "app/dxdiag_capture.h"
 #include "app/results_dialog.h"
 #include "collectors/steam_info.h"
 #include "detect/conflict_detection.h"
@@ -91,5 +92,6 @@ int RunInteractiveMode() {
     if (!dialog) return 0;
     ShowWindow(dialog, SW_SHOWNORMAL);
     RunMessageLoop();
+    EndDxDiagCaptures();
     return 0;
 }
