@@ -58,7 +58,10 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam != kPollTimer) return FALSE;
         PollChildProcess();
-        if (!HoldsChildProcess()) PostClose(dialog);
+        // The dependency probes of the save run meanwhile, and the save waits for both.
+        if (!PollDependencyProbes(CurrentSave().probes) && !HoldsChildProcess()) {
+            PostClose(dialog);
+        }
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) != IDC_CANCEL) return FALSE;

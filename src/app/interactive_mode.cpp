@@ -6,8 +6,8 @@
 #include <ole2.h>
 
 #include "app/application_state.h"
-#include "app/dxdiag_capture.h"
 #include "app/results_dialog.h"
+#include "app/save_command.h"
 #include "collectors/steam_info.h"
 #include "detect/conflict_detection.h"
 #include "firewall/firewall_access.h"
@@ -92,6 +92,6 @@ int RunInteractiveMode() {
     if (!dialog) return 0;
     ShowWindow(dialog, SW_SHOWNORMAL);
     RunMessageLoop();
-    EndDxDiagCaptures();
+    EndFullLogSaves();
     return 0;
 }
