@@ -1,5 +1,6 @@
 #include "collectors/dependency_section.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -111,6 +112,46 @@ TEST(DependencyProbes, NameWhatTheProbeLeftBehind) {
                         movedDump.wstring() + L"\nLeft in place in " + left[0].wstring() +
                         L": other.txt\n");
     std::filesystem::remove_all(left[0]);
+}
+
+// The product's own dependency mode beside a library of a probed name whose start-up code
+// hangs, ends the process or crashes it on a thread: the save goes on, and the section says
+// what became of the probe. A crash dump it left is moved into the current directory.
+TEST(DependencyProbes, SurviveALibraryThatHangsEndsOrCrashesItsProcess) {
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    const std::wstring bits = sizeof(void*) == 8 ? L"64" : L"32";
+    const std::filesystem::path program = folder / (L"sysprobe" + bits + L".exe");
+    std::filesystem::copy_file(SYSPROBE_EXE, program);
+    std::filesystem::copy_file(PROBE_HAZARD, folder / L"libcef.dll");
+    const ProbeProgram probe = {program, L"sysprobeloader" + bits + L".txt",
+                                L"deps errors x" + std::wstring(bits == L"64" ? L"64" : L"86") +
+                                    L":\n"};
+    const std::wstring timedOut = program.wstring() + L" did not finish within 5 seconds\n";
+    const std::wstring noReport = program.wstring() + L" wrote no " + probe.reportName + L"\n";
+    // The first line of the section: why there is no report, or the report's header.
+    struct Case { const char* hazard; std::vector<std::wstring> firstLines; bool dump; };
+    const Case cases[] = {
+        {"hang", {timedOut}, false},
+        // Wine's ExitProcess from DllMain does not always get the process to its end.
+        {"exit", {noReport, timedOut}, false},
+        // The crash handler writes its dump into the probe's folder; the probe's own thread
+        // may still finish the report meanwhile.
+        {"crash", {probe.header, noReport, timedOut}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hazard);
+        WriteBytes(folder / L"libcef.dll.hazard", c.hazard);
+        const std::wstring text = ProbeSection({probe}, 5000);
+        const std::wstring firstLine = text.substr(0, text.find(L'\n') + 1);
+        EXPECT_NE(std::find(c.firstLines.begin(), c.firstLines.end(), firstLine),
+                  c.firstLines.end())
+            << text;
+        const std::wstring moved = program.wstring() + L" left a crash dump, moved to " +
+                                   (folder / L"tools").wstring() + L"\\sysprobe" + bits + L"_";
+        EXPECT_EQ(text.find(moved) != std::wstring::npos, c.dump) << text;
+        EXPECT_TRUE(ProbeFolders().empty());
+    }
 }
 
 TEST(DependencyProbePrograms, AskForThe32BitViewFirst) {
