@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "app/summary_report.h"
 #include "collectors/module_listing.h"
 #include "collectors/section_heading.h"
 #include "firewall/firewall_report.h"
@@ -18,11 +19,12 @@ const wchar_t* const kWatchedProcesses[] = {L"vistora32.exe", L"vistora64.exe", 
 
 const std::wstring kDashLine = std::wstring(60, L'-') + L"\n";
 
-void WriteStatus(std::wostream& log, const RunningProcesses& processes) {
+void WriteStatus(std::wostream& log, const ApplicationState& state) {
     log << std::wstring(60, L'=') << L"\n" << SectionHeading(L"Status");
     for (const wchar_t* name : kWatchedProcesses) {
-        log << name << L" " << (processes.count(name) ? L"Found\n" : L"Not running\n");
+        log << name << L" " << (state.runningProcesses.count(name) ? L"Found\n" : L"Not running\n");
     }
+    if (state.modules64Unscanned) log << kModules64UnscannedNotice;
 }
 
 void WriteDetectedApplications(std::wostream& log, const DetectedApps& detected) {
@@ -68,7 +70,7 @@ void WriteLogFiles(std::wostream& log, const std::vector<ProductLogFile>& files)
 
 std::wstring ComposeFullLog(const ApplicationState& state, const FullLogSections& sections) {
     std::wostringstream log;
-    WriteStatus(log, state.runningProcesses);
+    WriteStatus(log, state);
     WriteDetectedApplications(log, state.detectedApps);
     for (const wchar_t* name : kWatchedProcesses) {
         WriteModuleListing(log, state.runningProcesses, name);

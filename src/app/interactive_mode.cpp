@@ -74,13 +74,14 @@ bool GatherStartupFindings(ApplicationState& state) {
     return true;
 }
 
-int RunInteractiveMode() {
+int RunInteractiveMode(bool modules64Unscanned) {
     SetLocaleLanguage(0);
     // Nothing is gathered before the user has read this.
     MessageBoxW(nullptr, kIntroductionText, kIntroductionCaption,
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 
     ApplicationState state;
+    state.modules64Unscanned = modules64Unscanned;
     const OleSession ole;
     if (!GatherStartupFindings(state)) return 0;
 

@@ -171,6 +171,22 @@ TEST(ComposeFullLog, EmptyMachineStillHasEveryHeading) {
     EXPECT_EQ(ComposeFullLog(ApplicationState{}, sections), expected);
 }
 
+// The 32-bit build that could not hand over says so in the Status section, and nowhere else.
+TEST(ComposeFullLog, SaysWhenTheModulesOf64BitProgramsWereNotScanned) {
+    ApplicationState state;
+    state.modules64Unscanned = true;
+    const std::wstring log = ComposeFullLog(state, FullLogSections{});
+    const std::wstring notice =
+        L"The 64-bit part of this tool could not be started, so the modules of 64-bit programs "
+        L"(Vistora's 64-bit processes and Explorer among them) were not scanned. Reinstalling "
+        L"Vistora repairs this.\n";
+    EXPECT_NE(log.find(L"explorer.exe Not running\n" + notice + L"\n\nDetected Applications\n"),
+              std::wstring::npos)
+        << log.substr(0, 600);
+    state.modules64Unscanned = false;
+    EXPECT_EQ(ComposeFullLog(state, FullLogSections{}).find(notice), std::wstring::npos);
+}
+
 // Names as a scan can meet them: unpaired halves of surrogate pairs, a pair, letters beyond
 // ASCII, and an image path of about 1000 code units. Each is written through the save.
 TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
