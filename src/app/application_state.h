@@ -10,4 +10,7 @@ struct ApplicationState {
     SteamInfo steam;
     bool steamOutdated = false;  // set by the Results dialog
     FirewallStatus firewall;
+    // The 32-bit build on 64-bit Windows could not start its 64-bit sibling, so the modules
+    // of 64-bit processes were out of its reach.
+    bool modules64Unscanned = false;
 };

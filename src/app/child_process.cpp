@@ -118,12 +118,15 @@ bool WaitChildProcess(DWORD timeoutMs) {
     return WaitForSingleObject(childProcess.process.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
-void ReleaseChildProcess() {
+void ReleaseChildProcess() { DetachChildProcess(); }
+
+UniqueHandle DetachChildProcess() {
     ChildProcess& child = childProcess;
     child.wait.reset();
-    child.process.reset();
+    UniqueHandle process = std::move(child.process);
     const std::lock_guard<std::mutex> guard(child.lock);
     child.exited = false;
+    return process;
 }
 
 void CALLBACK ChildExitCallback(void* context, BOOLEAN) {

@@ -39,5 +39,9 @@ bool WaitChildProcess(DWORD timeoutMs);
 // Forgets the child without ending it.
 void ReleaseChildProcess();
 
+// Forgets the child without ending it and hands its process handle over; null when no
+// child is held.
+UniqueHandle DetachChildProcess();
+
 // The thread-pool callback; the context is the ChildProcess.
 void CALLBACK ChildExitCallback(void* context, BOOLEAN timedOut);

@@ -24,6 +24,28 @@ constexpr DWORD kPathBufferSize = 1024;
 // Where dxdiag writes its report during the current capture; empty when none was made.
 wchar_t dxDiagTempFile[kPathBufferSize] = {};
 
+// A dxdiag still running after a cancelled capture writes its report when it ends, after
+// the capture has removed the file, so the file is removed again once it has ended.
+struct RunawayDxDiag {
+    UniqueHandle process;
+    std::filesystem::path report;
+};
+RunawayDxDiag runaway;
+
+void RemoveReport(const std::filesystem::path& report) {
+    std::error_code ignored;
+    std::filesystem::remove(report, ignored);
+}
+
+// Removes the report of a cancelled dxdiag that has ended within the wait.
+void RemoveRunawayReport(DWORD waitMs) {
+    if (!runaway.process || WaitForSingleObject(runaway.process.get(), waitMs) != WAIT_OBJECT_0) {
+        return;
+    }
+    RemoveReport(runaway.report);
+    runaway = {};
+}
+
 void PostClose(HWND progressDialog) { PostMessageW(progressDialog, WM_CLOSE, 0, 0); }
 
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -36,7 +58,10 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (wParam != kPollTimer) return FALSE;
         PollChildProcess();
-        if (!HoldsChildProcess()) PostClose(dialog);
+        // The dependency probes of the save run meanwhile, and the save waits for both.
+        if (!PollDependencyProbes(CurrentSave().probes) && !HoldsChildProcess()) {
+            PostClose(dialog);
+        }
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) != IDC_CANCEL) return FALSE;
@@ -64,6 +89,7 @@ bool StartDxDiagCapture(HWND resultsDialog) {
 
 bool StartDxDiagCapture(HWND resultsDialog, const std::filesystem::path& systemFolder) {
     std::wostream& section = CurrentSave().dxDiag;
+    RemoveRunawayReport(0);
     dxDiagTempFile[0] = L'\0';
     wchar_t tempFolder[kPathBufferSize] = {};
     // Stops at the first failure, so that no temporary file is made that nothing removes.
@@ -104,10 +130,16 @@ void FinishDxDiagCapture() {
     PollChildProcess();
     if (HoldsChildProcess()) {
         // Cancelled: dxdiag gets a little longer, and is left running after that.
-        if (!WaitChildProcess(kFinalWaitMs)) section << SectionHeading(L"DxDiag was canceled!");
-        ReleaseChildProcess();
+        if (WaitChildProcess(kFinalWaitMs)) {
+            ReleaseChildProcess();
+        } else {
+            section << SectionHeading(L"DxDiag was canceled!");
+            RemoveRunawayReport(0);
+            runaway = {DetachChildProcess(), dxDiagTempFile};
+        }
     }
     const std::filesystem::path report = dxDiagTempFile;
+    dxDiagTempFile[0] = L'\0';
     if (!FileExists(report)) {
         section << L"DxDiag error, temporary file cannot be access.\n";
         return;
@@ -115,6 +147,21 @@ void FinishDxDiagCapture() {
     section << SectionHeading(L"DxDiag results:");
     // The report's encoding is the platform's; its bytes are taken as they are.
     WriteBytesWidened(section, ReadTextFile(report));
-    std::error_code ignored;
-    std::filesystem::remove(report, ignored);
+    RemoveReport(report);
+}
+
+void EndDxDiagCaptures() {
+    // A capture under way when the tool closes: its dxdiag gets the same time as after a
+    // cancel, and its file goes whether it has ended or not.
+    if (dxDiagTempFile[0]) {
+        if (HoldsChildProcess()) WaitChildProcess(kFinalWaitMs);
+        ReleaseChildProcess();
+        RemoveReport(dxDiagTempFile);
+        dxDiagTempFile[0] = L'\0';
+    }
+    if (runaway.process) {
+        RemoveRunawayReport(kFinalWaitMs);
+        RemoveReport(runaway.report);
+        runaway = {};
+    }
 }

@@ -14,5 +14,10 @@ bool StartDxDiagCapture(HWND resultsDialog);
 // empty folder counts as a failed folder query. Tests start stand-in programs through it.
 bool StartDxDiagCapture(HWND resultsDialog, const std::filesystem::path& systemFolder);
 
-// Completes the DxDiag buffer; the first half of finishing a save.
+// Completes the DxDiag buffer and removes the temporary file; the first half of finishing
+// a save.
 void FinishDxDiagCapture();
+
+// When the tool ends: removes the temporary file of a capture under way, and that of a
+// dxdiag left running by a cancel, after giving each dxdiag a few seconds to end.
+void EndDxDiagCaptures();

@@ -3,10 +3,12 @@
 #include <iomanip>
 #include <sstream>
 
+#include "app/summary_report.h"
 #include "collectors/module_listing.h"
 #include "collectors/section_heading.h"
 #include "firewall/firewall_report.h"
 #include "knowledge/hint_expansion.h"
+#include "text/control_characters.h"
 #include "text/encoding.h"
 
 namespace {
@@ -17,11 +19,12 @@ const wchar_t* const kWatchedProcesses[] = {L"vistora32.exe", L"vistora64.exe", 
 
 const std::wstring kDashLine = std::wstring(60, L'-') + L"\n";
 
-void WriteStatus(std::wostream& log, const RunningProcesses& processes) {
+void WriteStatus(std::wostream& log, const ApplicationState& state) {
     log << std::wstring(60, L'=') << L"\n" << SectionHeading(L"Status");
     for (const wchar_t* name : kWatchedProcesses) {
-        log << name << L" " << (processes.count(name) ? L"Found\n" : L"Not running\n");
+        log << name << L" " << (state.runningProcesses.count(name) ? L"Found\n" : L"Not running\n");
     }
+    if (state.modules64Unscanned) log << kModules64UnscannedNotice;
 }
 
 void WriteDetectedApplications(std::wostream& log, const DetectedApps& detected) {
@@ -33,7 +36,7 @@ void WriteDetectedApplications(std::wostream& log, const DetectedApps& detected)
             continue;
         }
         log << L"Detected " << hint->name << L"\n" << L"Modules:\n";
-        for (const std::wstring& path : foundPaths) log << path << L"\n";
+        for (const std::wstring& path : foundPaths) log << EscapeControlCharacters(path) << L"\n";
         log << L"\n";
     }
     log << L"\n";
@@ -45,8 +48,9 @@ void WriteRunningProcesses(std::wostream& log, const RunningProcesses& processes
         << kDashLine;
     for (const auto& [lowerName, process] : processes) {
         // The width applies to the name alone; a longer name is written whole.
-        log << std::left << std::setw(48) << process.fileName
-            << std::resetiosflags(std::ios_base::adjustfield) << L" " << process.imagePath << L"\n";
+        log << std::left << std::setw(48) << EscapeControlCharacters(process.fileName)
+            << std::resetiosflags(std::ios_base::adjustfield) << L" "
+            << EscapeControlCharacters(process.imagePath) << L"\n";
     }
 }
 
@@ -66,7 +70,7 @@ void WriteLogFiles(std::wostream& log, const std::vector<ProductLogFile>& files)
 
 std::wstring ComposeFullLog(const ApplicationState& state, const FullLogSections& sections) {
     std::wostringstream log;
-    WriteStatus(log, state.runningProcesses);
+    WriteStatus(log, state);
     WriteDetectedApplications(log, state.detectedApps);
     for (const wchar_t* name : kWatchedProcesses) {
         WriteModuleListing(log, state.runningProcesses, name);

@@ -34,7 +34,7 @@ bool SaveFullLogFile(const ApplicationState& state, const std::filesystem::path&
                 state, GatherFullLogSections(state, std::move(dependencies), std::move(dxDiag)));
             text = WideToUtf8(log);
         }
-        return WriteTextFile(path, text);
+        return ReplaceTextFile(path, text);
     } catch (const std::exception&) {
         // Out of memory for a log this large; the sections degrade on their own otherwise.
         return false;

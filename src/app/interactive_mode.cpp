@@ -6,6 +6,7 @@
 
 #include "app/application_state.h"
 #include "app/results_dialog.h"
+#include "app/save_command.h"
 #include "collectors/steam_info.h"
 #include "detect/conflict_detection.h"
 #include "firewall/firewall_access.h"
@@ -59,13 +60,14 @@ bool GatherStartupFindings(ApplicationState& state) {
     return true;
 }
 
-int RunInteractiveMode() {
+int RunInteractiveMode(bool modules64Unscanned) {
     SetLocaleLanguage(0);
     // Nothing is gathered before the user has read this.
     MessageBoxW(nullptr, kIntroductionText, kIntroductionCaption,
                 MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
 
     ApplicationState state;
+    state.modules64Unscanned = modules64Unscanned;
     const OleSession ole;
     if (!GatherStartupFindings(state)) return 0;
 
@@ -77,5 +79,6 @@ int RunInteractiveMode() {
     if (!dialog) return 0;
     ShowWindow(dialog, SW_SHOWNORMAL);
     RunMessageLoop();
+    EndFullLogSaves();
     return 0;
 }

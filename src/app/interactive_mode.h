@@ -21,6 +21,7 @@ private:
 // False when the scan could not take its process snapshot (the rest is then not gathered).
 bool GatherStartupFindings(ApplicationState& state);
 
-// The introduction box, the start-up findings and the Results dialog until it closes.
+// The introduction box, the start-up findings and the Results dialog until it closes;
+// modules64Unscanned when this 32-bit process runs in place of its 64-bit sibling.
 // Returns the exit code.
-int RunInteractiveMode();
+int RunInteractiveMode(bool modules64Unscanned);

@@ -60,10 +60,9 @@ void ClearText(HWND richEdit) {
 BOOL OnInitDialog(HWND dialog, ApplicationState* state) {
     SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     CentreOnScreen(dialog);
-    const bool vistoraRunning = IsVistoraRunning(state->runningProcesses);
     EnlargeDefaultFormat(GetDlgItem(dialog, IDC_RESULTS_TEXT));
     if (!state->firewall.hasAccess) ShowWindow(GetDlgItem(dialog, IDC_FIX_FIREWALL), SW_SHOW);
-    AppendPieces(dialog, OpeningPieces(vistoraRunning));
+    AppendPieces(dialog, OpeningPieces(*state));
 
     state->steamOutdated = IsSteamOutdated(state->steam.ageDays);
     if (state->steamOutdated || !state->detectedApps.empty()) {

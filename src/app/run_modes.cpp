@@ -47,6 +47,7 @@ bool RunHandOverMode() {
 int RunSelectedMode() {
     if (CommandLineOptions.count("-analyzeDependencies")) return RunDependencyMode();
     BOOL wow64 = FALSE;
-    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64 && RunHandOverMode()) return 0;
-    return RunInteractiveMode();
+    const bool handsOver = IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    if (handsOver && RunHandOverMode()) return 0;
+    return RunInteractiveMode(handsOver);
 }

@@ -19,14 +19,23 @@ void StartFullLogSave(HWND resultsDialog) {
     }
     save.savePath = WithTextExtension(save.savePath);
     ResetSaveBuffers();
-    const bool capturing = StartDxDiagCapture(resultsDialog);
-    WriteDependencySection(save.dependencies);
-    if (!capturing) PostMessageW(resultsDialog, kFinishSave, 0, 0);
+    save.capturing = StartDxDiagCapture(resultsDialog);
+    StartDependencyProbes(save.probes, DependencyProbePrograms());
+    if (!save.capturing) PostMessageW(resultsDialog, kFinishSave, 0, 0);
 }
 
 void FinishFullLogSave(const ApplicationState* state) {
     FinishDxDiagCapture();
+    SaveBuffers& save = CurrentSave();
+    // Without the progress dialog nothing has waited for the probes yet.
+    if (!save.capturing) WaitForDependencyProbes(save.probes);
+    save.dependencies << FinishDependencyProbes(save.probes);
     // The "Error" box runs a message loop of its own, so the save ends only after it.
     if (state) WriteFullLog(*state);
-    CurrentSave().inProgress = false;
+    save.inProgress = false;
+}
+
+void EndFullLogSaves() {
+    EndDxDiagCaptures();
+    FinishDependencyProbes(CurrentSave().probes);
 }

@@ -5,12 +5,16 @@
 
 #include "app/application_state.h"
 
-// Asks for the file, starts the DxDiag capture and probes the dependencies while dxdiag
-// runs. Posts kFinishSave at once when the capture could not start; otherwise the progress
+// Asks for the file, starts the DxDiag capture and the dependency probes, which run while
+// dxdiag runs. Posts kFinishSave at once when the capture could not start; otherwise the progress
 // dialog posts it when it closes. A cancelled file choice ends the command. Ignored while
 // an earlier save is under way.
 void StartFullLogSave(HWND resultsDialog);
 
-// Completes the DxDiag report, writes the log (when there is a state to compose it from)
-// and ends the save.
+// Completes the DxDiag report and the dependency section, writes the log (when there is a
+// state to compose it from) and ends the save.
 void FinishFullLogSave(const ApplicationState* state);
+
+// When the tool ends, possibly in the middle of a save: ends a probe child still running and
+// removes the temporary files of the save.
+void EndFullLogSaves();

@@ -7,9 +7,15 @@ bool IsVistoraRunning(const RunningProcesses& processes) {
     return processes.count(L"vistora32.exe") != 0 || processes.count(L"vistora64.exe") != 0;
 }
 
-std::vector<RichTextPiece> OpeningPieces(bool vistoraRunning) {
+const wchar_t kModules64UnscannedNotice[] =
+    L"The 64-bit part of this tool could not be started, so the modules of 64-bit programs "
+    L"(Vistora's 64-bit processes and Explorer among them) were not scanned. Reinstalling "
+    L"Vistora repairs this.\n";
+
+std::vector<RichTextPiece> OpeningPieces(const ApplicationState& state) {
     std::vector<RichTextPiece> pieces;
-    if (!vistoraRunning) {
+    if (state.modules64Unscanned) pieces.push_back({kRed, 1.0f, L"\n" + std::wstring(kModules64UnscannedNotice)});
+    if (!IsVistoraRunning(state.runningProcesses)) {
         pieces.push_back(
             {kRed, 1.0f,
              L"\nPlease run Vistora before running this tool to get better results!\n"});

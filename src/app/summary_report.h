@@ -19,7 +19,10 @@ constexpr float kBodySize = 0.85f;
 bool IsVistoraRunning(const RunningProcesses& processes);
 
 // The lines every summary opens with.
-std::vector<RichTextPiece> OpeningPieces(bool vistoraRunning);
+std::vector<RichTextPiece> OpeningPieces(const ApplicationState& state);
+
+// Why a machine may look cleaner than it is, for the Results text and the full log.
+extern const wchar_t kModules64UnscannedNotice[];
 
 // The closing block when nothing was detected and Steam is fine.
 std::vector<RichTextPiece> NothingFoundPieces();

@@ -1,96 +1,165 @@
 #include "collectors/dependency_section.h"
 
-#include <system_error>
-
-#include "collectors/dependency_analysis.h"
+#include "collectors/probe_folder.h"
+#include "text/control_characters.h"
 #include "text/encoding.h"
-#include "text/paths.h"
 #include "text/text_file.h"
-#include "text/win_handles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Loading every listed library takes seconds; a probe still running after this hangs.
-constexpr DWORD kProbeTimeoutMs = 30000;
-
-// The header of a report from the 32-bit sibling's probe.
-constexpr wchar_t kSiblingReportHeader[] = L"deps errors x86:\n";
-
-// A new, empty folder under the temporary folder; empty when none could be made.
-fs::path MakeProbeFolder() {
-    wchar_t base[MAX_PATH + 1] = {};
-    if (!GetTempPathW(MAX_PATH + 1, base)) return {};
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder =
-            fs::path(base) / (L"sysprobe-deps-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(attempt));
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
-    }
-    return {};
+// Every line the section can hold besides a probe's report, in one place: whoever reads a
+// log looks for these to tell a probe that did not start or finish.
+std::wstring NoFolderLine(const fs::path& program) {
+    return L"No temporary folder for " + program.wstring() + L"\n";
+}
+std::wstring NotStartedLine(const fs::path& program, DWORD error) {
+    return L"Could not start " + program.wstring() + L", error " + std::to_wstring(error) + L"\n";
+}
+std::wstring TimedOutLine(const fs::path& program, DWORD timeoutMs) {
+    return program.wstring() + L" did not finish within " + std::to_wstring(timeoutMs / 1000) +
+           L" seconds\n";
+}
+std::wstring CancelledLine(const fs::path& program) {
+    return program.wstring() + L" did not finish before the save was cancelled\n";
+}
+std::wstring NoReportLine(const ProbeProgram& program) {
+    return program.path.wstring() + L" wrote no " + program.reportName + L"\n";
+}
+std::wstring UnusableReportLine(const ProbeProgram& program) {
+    return program.path.wstring() + L" wrote an unusable " + program.reportName + L"\n";
+}
+std::wstring MovedDumpLine(const fs::path& program, const fs::path& dump) {
+    return program.wstring() + L" left a crash dump, moved to " + dump.wstring() + L"\n";
+}
+std::wstring LeftInPlaceLine(const fs::path& folder, const std::wstring& name) {
+    return L"Left in place in " + folder.wstring() + L": " + EscapeControlCharacters(name) + L"\n";
 }
 
-bool RunProbeIn(const fs::path& folder, const fs::path& program, DWORD timeoutMs,
-                std::wstring& text) {
-    std::wstring commandLine = L"\"" + program.wstring() + L"\" -analyzeDependencies";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &started)) {
-        text = L"Could not start " + program.wstring() + L", error " +
-               std::to_wstring(GetLastError()) + L"\n";
-        return false;
+// Where the tool's own crash dumps go: its current directory. Empty when that is unknown.
+fs::path DumpFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, folder);
+    return length && length <= MAX_PATH ? fs::path(folder) : fs::path();
+}
+
+fs::path OwnPath() {
+    wchar_t path[1024] = {};
+    GetModuleFileNameW(nullptr, path, 1024);
+    return path;
+}
+
+void StartNext(DependencyProbes& probes) {
+    while (!probes.waiting.empty()) {
+        probes.current = std::move(probes.waiting.front());
+        probes.waiting.erase(probes.waiting.begin());
+        const fs::path& program = probes.current.path;
+        probes.folder = CreateProbeFolder();
+        if (probes.folder.empty()) {
+            probes.text += NoFolderLine(program);
+            continue;
+        }
+        std::wstring commandLine = L"\"" + program.wstring() + L"\" -analyzeDependencies";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                           nullptr, probes.folder.c_str(), &startup, &started)) {
+            const UniqueHandle thread{started.hThread};
+            probes.process.reset(started.hProcess);
+            probes.deadline = GetTickCount64() + probes.timeoutMs;
+            return;
+        }
+        probes.text += NotStartedLine(program, GetLastError());
+        RemoveProbeFolder(probes.folder, probes.current.reportName, DumpFolder());
     }
-    const UniqueHandle process{started.hProcess};
-    const UniqueHandle thread{started.hThread};
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        // Ended, so that it does not keep its working folder from being removed.
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
-        text = program.wstring() + L" did not finish within " + std::to_wstring(timeoutMs / 1000) +
-               L" seconds\n";
-        return false;
+}
+
+// The report the ended probe left, or "" with the reason in the text.
+std::wstring TakeReport(DependencyProbes& probes) {
+    const ProbeProgram& program = probes.current;
+    // A link there would have the report read from wherever it points.
+    if (!IsProbeFile(probes.folder, program.reportName)) {
+        probes.text += NoReportLine(program);
+        return {};
     }
-    const fs::path report = folder / L"sysprobeloader32.txt";
-    if (!IsRegularFile(report)) {
-        text = program.wstring() + L" wrote no sysprobeloader32.txt\n";
-        return false;
+    std::wstring report = Utf8ToWide(ReadTextFile(probes.folder / program.reportName));
+    // The dependency mode ignores a failed write, so the file may be empty or cut short.
+    if (report.rfind(program.header, 0) != 0) {
+        probes.text += UnusableReportLine(program);
+        return {};
     }
-    text = Utf8ToWide(ReadTextFile(report));
-    // The sibling ignores a failed write, so the file may be empty or cut short.
-    if (text.rfind(kSiblingReportHeader, 0) != 0) {
-        text = program.wstring() + L" wrote an unusable sysprobeloader32.txt\n";
-        return false;
+    return report;
+}
+
+// Ends the current probe: its report, or why there is none, then what it left behind.
+// True when it gave its report.
+bool EndCurrent(DependencyProbes& probes, bool cancelled) {
+    const fs::path& program = probes.current.path;
+    std::wstring report;
+    if (WaitForSingleObject(probes.process.get(), 0) == WAIT_OBJECT_0) {
+        report = TakeReport(probes);
+    } else {
+        // Ended, so that it does not keep its folder from being removed.
+        TerminateProcess(probes.process.get(), 1);
+        WaitForSingleObject(probes.process.get(), 5000);
+        probes.text += cancelled ? CancelledLine(program) : TimedOutLine(program, probes.timeoutMs);
     }
-    return true;
+    probes.process.reset();
+    probes.text += report;
+    const ProbeFolderLeftovers leftovers =
+        RemoveProbeFolder(probes.folder, probes.current.reportName, DumpFolder());
+    for (const fs::path& dump : leftovers.movedDumps) probes.text += MovedDumpLine(program, dump);
+    for (const std::wstring& name : leftovers.keptNames) {
+        probes.text += LeftInPlaceLine(probes.folder, name);
+    }
+    return !report.empty();
 }
 
 }  // namespace
 
-bool RunDependencyProbeProgram(const fs::path& program, DWORD timeoutMs, std::wstring& text) {
-    const fs::path folder = MakeProbeFolder();
-    if (folder.empty()) {
-        text = L"No temporary folder for " + program.wstring() + L"\n";
-        return false;
-    }
-    const bool probed = RunProbeIn(folder, program, timeoutMs, text);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    return probed;
+std::vector<ProbeProgram> DependencyProbePrograms() {
+    const fs::path own = OwnPath();
+#ifdef _WIN64
+    return {{own.parent_path() / L"sysprobe32.exe", L"sysprobeloader32.txt", L"deps errors x86:\n"},
+            {own, L"sysprobeloader64.txt", L"deps errors x64:\n"}};
+#else
+    return {{own, L"sysprobeloader32.txt", L"deps errors x86:\n"}};
+#endif
 }
 
-void WriteDependencySection(std::wostream& report) {
-#ifdef _WIN64
-    wchar_t ownPath[1024] = {};
-    GetModuleFileNameW(nullptr, ownPath, 1024);
-    std::wstring text;
-    const bool probed = RunDependencyProbeProgram(
-        fs::path(ownPath).parent_path() / L"sysprobe32.exe", kProbeTimeoutMs, text);
-    report << text;
-    if (probed) return;
-#endif
-    AnalyzeDependencies(report);
+void StartDependencyProbes(DependencyProbes& probes, std::vector<ProbeProgram> programs,
+                           DWORD timeoutMs) {
+    probes = DependencyProbes();
+    probes.waiting = std::move(programs);
+    probes.timeoutMs = timeoutMs;
+    StartNext(probes);
+}
+
+bool PollDependencyProbes(DependencyProbes& probes) {
+    if (!probes.process) return false;
+    const bool ended = WaitForSingleObject(probes.process.get(), 0) == WAIT_OBJECT_0;
+    if (!ended && GetTickCount64() < probes.deadline) return true;
+    if (EndCurrent(probes, false)) {
+        probes.waiting.clear();
+    } else {
+        StartNext(probes);
+    }
+    return static_cast<bool>(probes.process);
+}
+
+void WaitForDependencyProbes(DependencyProbes& probes) {
+    while (probes.process) {
+        const ULONGLONG now = GetTickCount64();
+        WaitForSingleObject(probes.process.get(),
+                            now < probes.deadline ? static_cast<DWORD>(probes.deadline - now) : 0);
+        PollDependencyProbes(probes);
+    }
+}
+
+std::wstring FinishDependencyProbes(DependencyProbes& probes) {
+    probes.waiting.clear();
+    if (probes.process) EndCurrent(probes, true);
+    return std::move(probes.text);
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "text/case_folding.h"
+#include "text/control_characters.h"
 
 namespace {
 
@@ -86,7 +87,8 @@ std::wstring FormatWindowInfos(const std::vector<WindowInfo>& windows) {
     for (const WindowInfo& window : windows) {
         if (window.parent) text += L"-- ";
         text += L"0x" + Hex(window.handle) + L" parent (0x" + Hex(window.parent) + L"), ";
-        text += L"name: " + window.title + L", class: " + window.className + L", ";
+        text += L"name: " + EscapeControlCharacters(window.title) +
+                L", class: " + EscapeControlCharacters(window.className) + L", ";
         text += L"style: 0x" + Hex(window.style) + L", exStyle: 0x" + Hex(window.exStyle) + L", ";
         text += L"rect: left " + std::to_wstring(window.left) + L", top " +
                 std::to_wstring(window.top) + L", right " + std::to_wstring(window.right) +

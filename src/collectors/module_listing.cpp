@@ -2,6 +2,8 @@
 
 #include <iomanip>
 
+#include "text/control_characters.h"
+
 namespace {
 
 // Decimal, blank fill, no width: what a fresh stream uses, so the sections after a block
@@ -29,7 +31,7 @@ void WriteModuleListing(std::wostream& stream, const RunningProcesses& processes
         ResetFormatting(stream);
         stream << L" " << std::setw(16) << module.size;
         ResetFormatting(stream);
-        stream << L" " << module.path << L"\n";
+        stream << L" " << EscapeControlCharacters(module.path) << L"\n";
     }
     stream << L"\n\n";
 }

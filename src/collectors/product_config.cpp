@@ -4,6 +4,7 @@
 #include <string>
 
 #include "collectors/product_version.h"
+#include "text/control_characters.h"
 #include "text/json.h"
 #include "text/paths.h"
 #include "text/split_lines.h"
@@ -24,7 +25,7 @@ void WriteBlock(std::string& out, const std::string& heading, const Json::Value&
 }
 
 void WriteProfile(std::string& out, const std::string& name, const Json::Value& profile) {
-    out += "User " + name + "\n";
+    out += "User " + EscapeControlCharacters(name) + "\n";
 
     // Copies of what is changed for printing, so that nothing changed reaches the document;
     // the rest is read in place, as a profile can hold megabytes of wallpaper settings.

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "collectors/section_heading.h"
+#include "text/control_characters.h"
 #include "text/encoding.h"
 #include "text/json.h"
 #include "text/paths.h"
@@ -67,7 +68,7 @@ std::optional<std::vector<std::string>> ReadUserKeyNames() {
 
 std::wstring FormatSteamSection(const SteamSectionFacts& facts) {
     std::wstring text = SectionHeading(L"Steam info");
-    text += L"Version: " + Utf8ToWide(facts.steam.version) + L"\n";
+    text += L"Version: " + EscapeControlCharacters(Utf8ToWide(facts.steam.version)) + L"\n";
     text += L".exe days old: " + std::to_wstring(facts.steam.ageDays) + L"\n";
     text += DescribeWorkshopCache(facts.workshopCacheText);
     if (facts.userKeyNames) text += DescribeUsers(*facts.userKeyNames);

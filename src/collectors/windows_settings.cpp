@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "collectors/section_heading.h"
+#include "text/control_characters.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -64,13 +65,15 @@ std::wstring FormatWindowsSettingsSection(const WindowsSettings& settings) {
             L" (check status: " + std::to_wstring(settings.clientAnimationStatus) + L")\n";
     text += L"high contrast enabled: " + std::to_wstring(settings.highContrastEnabled ? 1 : 0) +
             L", theme: " +
-            (settings.highContrastScheme.empty() ? L"unknown" : settings.highContrastScheme) +
+            (settings.highContrastScheme.empty() ? L"unknown"
+                                                 : EscapeControlCharacters(settings.highContrastScheme)) +
             L" (check status: " + std::to_wstring(settings.highContrastStatus) + L")\n";
     text += L"QPC frequency: " + std::to_wstring(settings.performanceFrequency) +
             L" (check status: " + std::to_wstring(settings.performanceFrequencyStatus) + L")\n";
-    text += L"scrnsave.exe registry: " + settings.screenSaverExecutable + L"\n";
-    text += L"ScreenSaveTimeOut registry: " + settings.screenSaverTimeout + L"\n";
-    text += L"Active user: " + settings.userName + L"\n";
+    text += L"scrnsave.exe registry: " + EscapeControlCharacters(settings.screenSaverExecutable) + L"\n";
+    text += L"ScreenSaveTimeOut registry: " + EscapeControlCharacters(settings.screenSaverTimeout) +
+            L"\n";
+    text += L"Active user: " + EscapeControlCharacters(settings.userName) + L"\n";
     return text + L"\n\n";
 }
 

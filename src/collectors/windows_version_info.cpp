@@ -4,6 +4,7 @@
 
 #include "collectors/section_heading.h"
 #include "text/case_folding.h"
+#include "text/control_characters.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -19,7 +20,7 @@ bool IsShown(const RegistryStringValue& value) {
 std::wstring FormatWindowsVersionValues(const std::vector<RegistryStringValue>& values) {
     std::wstring text;
     for (const RegistryStringValue& value : values) {
-        if (IsShown(value)) text += value.name + L": " + value.data + L"\n";
+        if (IsShown(value)) text += EscapeControlCharacters(value.name) + L": " + EscapeControlCharacters(value.data) + L"\n";
     }
     return text;
 }

@@ -36,6 +36,13 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// A directory search of FindFirstFileW or FindFirstFileExW.
+struct FindCloser {
+    using pointer = HandleValue;
+    void operator()(HandleValue find) const { FindClose(find); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
 // A thread-pool wait registration. Unregistering waits for a callback in flight, so
 // whatever the callback touches outlives it.
 struct WaitUnregisterer {

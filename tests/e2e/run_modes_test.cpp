@@ -7,12 +7,14 @@
 #include "support/built_files.h"
 #include "support/fixture_process.h"
 #include "support/interactive_run.h"
+#include "support/line_feeds.h"
 #include "support/scoped_environment_variable.h"
 #include "support/scoped_registry_key.h"
 #include "support/scoped_registry_value.h"
 #include "support/temp_folder.h"
 #include "support/wine_32bit.h"
 #include "support/written_files.h"
+#include "text/encoding.h"
 #include "text/win_handles.h"
 
 namespace {
@@ -126,7 +128,19 @@ TEST(HandOverMode, RunsInteractivelyWhenNoSiblingIsBesideIt) {
 
     TestProcess product(program.wstring(), L"", folder.Path().wstring());
     ASSERT_TRUE(product.Started());
-    LookThroughInteractiveRun(product, kTimeoutMs);
+    // A 32-bit process sees no modules of 64-bit ones, and the Results text opens with that.
+    const HWND results = DismissIntroduction(product, kTimeoutMs);
+    ASSERT_NE(results, nullptr);
+    constexpr int kResultsText = 1032, kClose = 2;
+    const std::wstring notice =
+        L"The 64-bit part of this tool could not be started, so the modules of 64-bit programs "
+        L"(Vistora's 64-bit processes and Explorer among them) were not scanned. Reinstalling "
+        L"Vistora repairs this.";
+    EXPECT_EQ(WithLineFeeds(DialogItemText(results, kResultsText)).rfind(L"\n" + notice + L"\n", 0),
+              0u)
+        << WideToUtf8(DialogItemText(results, kResultsText));
+    PressButton(results, kClose);
+    EXPECT_EQ(product.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
     if (HasFailure()) {
         // Started in the sibling's place, the decoy records itself and waits to be ended.
         if (const std::optional<HostRecord> started = WaitForHostRecord(decoy)) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -277,6 +278,13 @@ TEST(SaveFullLog, WritesTheLogEachTimeAndReportsAFailedWrite) {
     EXPECT_EQ(DialogItemText(error, kMessageBoxTextId),
               L"Failed writing text file to: " + locked.wstring());
     PressButton(error, IDOK);
+    // The earlier file as it was, and nothing half-written beside it.
+    std::ifstream earlier(locked, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "in use");
+    for (const auto& entry : std::filesystem::directory_iterator(saves.Path())) {
+        EXPECT_EQ(entry.path().filename().wstring().find(L"locked.txt."), std::wstring::npos)
+            << entry.path().string();
+    }
 
     PressButton(results, kClose);
     EXPECT_EQ(product.WaitForExit(kTimeoutMs), 0u);

@@ -11,6 +11,7 @@
 #include "fuzz/random_input.h"
 #include "fuzz/reference_json.h"
 #include "support/temp_folder.h"
+#include "text/control_characters.h"
 #include "text/json.h"
 #include "text/text_file.h"
 
@@ -121,7 +122,10 @@ TEST(ProductConfigFuzz, GeneratedDocumentsPrintEveryProfile) {
         }
         for (const std::string& name : root.getMemberNames()) {
             if (root[name].isObject()) {
-                ASSERT_NE(dump.find("User " + name + "\n"), std::string::npos) << name;
+                // Each on a line of its own, whatever characters the name holds.
+                ASSERT_NE(dump.find("User " + EscapeControlCharacters(name) + "\n"),
+                          std::string::npos)
+                    << name;
             }
         }
     }

@@ -1,22 +1,18 @@
 #pragma once
 // Removes a folder with everything below it, paths longer than MAX_PATH included: under
 // Wine std::filesystem::remove_all gives up on those, and with them on the whole folder.
-#include <memory>
 #include <string>
 
 #include <windows.h>
 
-struct FindCloser {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
+#include "text/win_handles.h"
 
 // Best effort: what cannot be removed stays, and the rest still goes.
 inline void RemoveTree(const std::wstring& folder) {
     const std::wstring longForm = folder.rfind(L"\\\\?\\", 0) == 0 ? folder : L"\\\\?\\" + folder;
     WIN32_FIND_DATAW entry = {};
     const UniqueFind find{FindFirstFileW((longForm + L"\\*").c_str(), &entry)};
-    if (find.get() != INVALID_HANDLE_VALUE) {
+    if (find) {
         do {
             const std::wstring name = entry.cFileName;
             if (name == L"." || name == L"..") continue;

@@ -193,6 +193,38 @@ TEST_F(DxDiagCapture, ShowsProgressUntilDxDiagEndsOrIsCancelled) {
     }
 }
 
+// A dxdiag that outlives its capture writes its file when it ends; whatever is left goes
+// when the tool ends, and no temporary file stays behind.
+TEST_F(DxDiagCapture, LeavesNoTemporaryFileWhenTheToolEnds) {
+    struct Case { const char* what; int runMs; bool cancel; };
+    const Case cases[] = {
+        {"closed during the capture", -1, false},
+        {"cancelled, ends after the final wait", 7000, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Begin();
+        StandIn(c.runMs, "report");
+        ASSERT_TRUE(StartDxDiagCapture(owner, systemFolder));
+        const auto record = WaitForChildRecord(dxDiag);
+        ASSERT_TRUE(record);
+        FixtureProcess child(record->processId);
+        if (c.cancel) {
+            PressButton(ProgressDialogs().front(), IDC_CANCEL);
+            ASSERT_TRUE(PumpUntilFinished());
+            EXPECT_TRUE(child.WaitForExit(std::chrono::seconds(30)));
+            EXPECT_FALSE(TempFolderEmpty()) << "the stand-in writes its report on ending";
+            EXPECT_EQ(Section(), kCanceled + kResults + L"report");
+        } else {
+            // The Results dialog goes, and the progress dialog it owns with it.
+            DestroyWindow(owner);
+        }
+        EndDxDiagCaptures();
+        EXPECT_TRUE(TempFolderEmpty());
+        End();
+    }
+}
+
 TEST_F(DxDiagCapture, WritesWhyThereIsNoReport) {
     enum class Program { StandIn, None, NotAProgram };
     struct Case {

@@ -171,6 +171,22 @@ TEST(ComposeFullLog, EmptyMachineStillHasEveryHeading) {
     EXPECT_EQ(ComposeFullLog(ApplicationState{}, sections), expected);
 }
 
+// The 32-bit build that could not hand over says so in the Status section, and nowhere else.
+TEST(ComposeFullLog, SaysWhenTheModulesOf64BitProgramsWereNotScanned) {
+    ApplicationState state;
+    state.modules64Unscanned = true;
+    const std::wstring log = ComposeFullLog(state, FullLogSections{});
+    const std::wstring notice =
+        L"The 64-bit part of this tool could not be started, so the modules of 64-bit programs "
+        L"(Vistora's 64-bit processes and Explorer among them) were not scanned. Reinstalling "
+        L"Vistora repairs this.\n";
+    EXPECT_NE(log.find(L"explorer.exe Not running\n" + notice + L"\n\nDetected Applications\n"),
+              std::wstring::npos)
+        << log.substr(0, 600);
+    state.modules64Unscanned = false;
+    EXPECT_EQ(ComposeFullLog(state, FullLogSections{}).find(notice), std::wstring::npos);
+}
+
 // Names as a scan can meet them: unpaired halves of surrogate pairs, a pair, letters beyond
 // ASCII, and an image path of about 1000 code units. Each is written through the save.
 TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
@@ -217,5 +233,63 @@ TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
             EXPECT_NE(at, std::string::npos) << title;
             if (at != std::string::npos) previous = at;
         }
+    }
+}
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+// Profile names, process names and module paths that would cut the log at a NUL or start a
+// heading of their own at a line feed: each is written on its own line, escaped.
+TEST(SaveFullLogFile, NoContentCutsOrForgesTheLog) {
+    const std::string forged = "Windows settings\n" + std::string(60, '=');
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    const std::string profile = R"({"general": {"user": {"a": 1}}})";
+    WriteBytes(folder / L"config.json",
+               std::string("{\"User A\\u0000hidden\": ") + profile + ", \"B\\n" +
+                   std::string("Windows settings\\n") + std::string(60, '=') + "\": " + profile +
+                   ", \"C\\u001b[2J\\\\\": " + profile + ", \"D" + std::string(1, '\0') +
+                   "raw\": " + profile + "}");
+    ApplicationState state;
+    const std::wstring name = L"evil\nRunning Processes\n" + std::wstring(60, L'=') +
+                              std::wstring(L"\0.exe", 5);
+    state.runningProcesses = {
+        {name, Process(name, name, L"C:\\x\\" + name)},
+        {L"vistora64.exe", Process(L"Vistora64.exe", L"vistora64.exe", L"C:\\V\\Vistora64.exe",
+                                   {{L"C:\\hooks\\" + name, 0x10000, 4096}})},
+    };
+    const auto path = folder / L"full.txt";
+    ASSERT_TRUE(SaveFullLogFile(state, path, L"deps errors x86:\n", L"DxDiag results:\n" + kEquals));
+    const std::string log = ReadBytes(path);
+
+    EXPECT_EQ(log.find('\0'), std::string::npos);
+    size_t previous = 0;
+    for (const char* title :
+         {"Status", "Detected Applications", "All Modules vistora64.exe", "Running Processes",
+          "Config info", "Windows settings", "Steam info", "Dependency error analysis",
+          "Firewall status", "Desktop window state", "Log contents", "DxDiag results:"}) {
+        const std::string heading = std::string(title) + "\r\n" + std::string(60, '=');
+        EXPECT_EQ(Count(log, heading), 1u) << title;
+        const size_t at = log.find(heading, previous);
+        EXPECT_NE(at, std::string::npos) << title << " out of order";
+        if (at != std::string::npos) previous = at;
+    }
+    const std::string escapedName =
+        "evil\\nRunning Processes\\n" + std::string(60, '=') + "\\u0000.exe";
+    for (const std::string& line :
+         {std::string("User A\\u0000hidden"), "User B\\nWindows settings\\n" + std::string(60, '='),
+          std::string("User C\\u001b[2J\\"), std::string("User D\\u0000raw"),
+          " 4096 C:\\hooks\\" + escapedName, " C:\\x\\" + escapedName}) {
+        EXPECT_NE(log.find(line + "\r\n"), std::string::npos) << line;
     }
 }

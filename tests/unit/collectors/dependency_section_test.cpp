@@ -1,5 +1,6 @@
 #include "collectors/dependency_section.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -25,9 +26,21 @@ std::vector<std::filesystem::path> ProbeFolders() {
     return folders;
 }
 
+// The section from these programs, as a save without a progress dialog waits for it.
+std::wstring ProbeSection(std::vector<ProbeProgram> programs, DWORD timeoutMs = 30000) {
+    DependencyProbes probes;
+    StartDependencyProbes(probes, std::move(programs), timeoutMs);
+    WaitForDependencyProbes(probes);
+    return FinishDependencyProbes(probes);
+}
+
+ProbeProgram Sibling(const std::wstring& path) {
+    return {path, L"sysprobeloader32.txt", L"deps errors x86:\n"};
+}
+
 }  // namespace
 
-TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
+TEST(DependencyProbes, TakeTheReportOrSayWhyNot) {
     const std::wstring missing = std::wstring(DEPENDENCY_PROBE) + L".missing.exe";
     // Copies of the stand-in that write a damaged report: empty, cut short, or another text.
     TempFolder folder;
@@ -43,51 +56,139 @@ TEST(RunDependencyProbeProgram, TakesTheReportOrSaysWhyNot) {
     const auto unusable = [](const std::wstring& program) {
         return program + L" wrote an unusable sysprobeloader32.txt\n";
     };
-    struct Case { std::wstring program; DWORD timeoutMs; bool probed; std::wstring text; };
+    const std::wstring report = L"deps errors x86:\nError module: libcef.dll, loaded: 0\n";
+    struct Case { std::vector<std::wstring> programs; DWORD timeoutMs; std::wstring text; };
     const Case cases[] = {
-        {DEPENDENCY_PROBE, 30000, true, L"deps errors x86:\nError module: libcef.dll, loaded: 0\n"},
-        {missing, 30000, false, L"Could not start " + missing + L", error 2\n"},
-        {STEAM_CLIENT_FIXTURE, 30000, false,
+        {{DEPENDENCY_PROBE}, 30000, report},
+        {{missing}, 30000, L"Could not start " + missing + L", error 2\n"},
+        {{STEAM_CLIENT_FIXTURE}, 30000,
          std::wstring(STEAM_CLIENT_FIXTURE) + L" wrote no sysprobeloader32.txt\n"},
         // Never ends by itself.
-        {FIXTURE_HOST, 2000, false,
-         std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
-        {empty, 30000, false, unusable(empty)},
-        {cut, 30000, false, unusable(cut)},
-        {other, 30000, false, unusable(other)},
+        {{FIXTURE_HOST}, 2000, std::wstring(FIXTURE_HOST) + L" did not finish within 2 seconds\n"},
+        {{empty}, 30000, unusable(empty)},
+        {{cut}, 30000, unusable(cut)},
+        {{other}, 30000, unusable(other)},
+        // The next program is asked only when one gives no report.
+        {{missing, cut, DEPENDENCY_PROBE, empty}, 30000,
+         L"Could not start " + missing + L", error 2\n" + unusable(cut) + report},
     };
     for (const auto& c : cases) {
-        std::wstring text;
-        EXPECT_EQ(RunDependencyProbeProgram(c.program, c.timeoutMs, text), c.probed) << c.program;
-        EXPECT_EQ(text, c.text);
-        EXPECT_TRUE(ProbeFolders().empty()) << c.program;
+        std::vector<ProbeProgram> programs;
+        for (const std::wstring& program : c.programs) programs.push_back(Sibling(program));
+        EXPECT_EQ(ProbeSection(programs, c.timeoutMs), c.text) << c.programs.front();
+        EXPECT_TRUE(ProbeFolders().empty()) << c.programs.front();
     }
 }
 
-TEST(WriteDependencySection, ReportsWhatThisMachineLoads) {
-    std::wostringstream report;
-    WriteDependencySection(report);
+// Polled as the progress dialog polls, a probe that does not end is ended by the save when
+// it is cancelled, and no other is started.
+TEST(DependencyProbes, ACancelledSaveEndsTheProbe) {
+    DependencyProbes probes;
+    StartDependencyProbes(probes, {Sibling(FIXTURE_HOST), Sibling(DEPENDENCY_PROBE)});
+    EXPECT_TRUE(PollDependencyProbes(probes));
+    EXPECT_EQ(FinishDependencyProbes(probes),
+              std::wstring(FIXTURE_HOST) + L" did not finish before the save was cancelled\n");
+    EXPECT_FALSE(PollDependencyProbes(probes));
+    EXPECT_TRUE(ProbeFolders().empty());
+}
+
+// What a probe leaves besides its report is named: a crash dump moved beside the tool's own
+// dumps, in its current directory, and anything else left where it is.
+TEST(DependencyProbes, NameWhatTheProbeLeftBehind) {
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    const std::filesystem::path program = folder / L"leaving.exe";
+    std::filesystem::copy_file(DEPENDENCY_PROBE, program);
+    WriteBytes(program.wstring() + L".leave", "");
+    const std::wstring text = ProbeSection({Sibling(program)});
+
+    const std::wstring dump = L"sysprobe32_2_8_42V_2026-12-11T10_00_00Z.mdmp";
+    const std::filesystem::path movedDump = folder / L"tools" / dump;
+    EXPECT_TRUE(std::filesystem::exists(movedDump));
+    const std::vector<std::filesystem::path> left = ProbeFolders();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(text, L"deps errors x86:\nError module: libcef.dll, loaded: 0\n" +
+                        program.wstring() + L" left a crash dump, moved to " +
+                        movedDump.wstring() + L"\nLeft in place in " + left[0].wstring() +
+                        L": other.txt\n");
+    std::filesystem::remove_all(left[0]);
+}
+
+// The product's own dependency mode beside a library of a probed name whose start-up code
+// hangs, ends the process or crashes it on a thread: the save goes on, and the section says
+// what became of the probe. A crash dump it left is moved into the current directory.
+TEST(DependencyProbes, SurviveALibraryThatHangsEndsOrCrashesItsProcess) {
+    TempFolder folder;
+    folder.EnterSubfolder(L"tools");
+    const std::wstring bits = sizeof(void*) == 8 ? L"64" : L"32";
+    const std::filesystem::path program = folder / (L"sysprobe" + bits + L".exe");
+    std::filesystem::copy_file(SYSPROBE_EXE, program);
+    std::filesystem::copy_file(PROBE_HAZARD, folder / L"libcef.dll");
+    const ProbeProgram probe = {program, L"sysprobeloader" + bits + L".txt",
+                                L"deps errors x" + std::wstring(bits == L"64" ? L"64" : L"86") +
+                                    L":\n"};
+    const std::wstring timedOut = program.wstring() + L" did not finish within 5 seconds\n";
+    const std::wstring noReport = program.wstring() + L" wrote no " + probe.reportName + L"\n";
+    // The first line of the section: why there is no report, or the report's header.
+    struct Case { const char* hazard; std::vector<std::wstring> firstLines; };
+    const Case cases[] = {
+        {"hang", {timedOut}},
+        // Wine's ExitProcess from DllMain does not always get the process to its end.
+        {"exit", {noReport, timedOut}},
+        // The probe's own thread may finish the report before the faulting thread runs.
+        {"crash", {probe.header, noReport, timedOut}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hazard);
+        WriteBytes(folder / L"libcef.dll.hazard", c.hazard);
+        const std::wstring text = ProbeSection({probe}, 5000);
+        const std::wstring firstLine = text.substr(0, text.find(L'\n') + 1);
+        EXPECT_NE(std::find(c.firstLines.begin(), c.firstLines.end(), firstLine),
+                  c.firstLines.end())
+            << text;
+        // A crash dump the probe wrote in its folder is now in the current directory, named.
+        for (const auto& entry : std::filesystem::directory_iterator(folder / L"tools")) {
+            if (entry.path().extension() != L".mdmp") continue;
+            EXPECT_NE(text.find(program.wstring() + L" left a crash dump, moved to " +
+                                entry.path().wstring() + L"\n"),
+                      std::wstring::npos)
+                << text;
+            std::filesystem::remove(entry.path());
+        }
+        EXPECT_TRUE(ProbeFolders().empty());
+    }
+}
+
+TEST(DependencyProbePrograms, AskForThe32BitViewFirst) {
+    wchar_t own[1024] = {};
+    GetModuleFileNameW(nullptr, own, 1024);
+    const std::vector<ProbeProgram> programs = DependencyProbePrograms();
 #ifdef _WIN64
-    // No 32-bit sibling beside the test program: the reason, then the probe of this process.
-    EXPECT_EQ(report.str().rfind(L"Could not start ", 0), 0u) << report.str();
-    EXPECT_NE(report.str().find(L"sysprobe32.exe, error 2\ndeps errors x64:\n"),
-              std::wstring::npos);
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(programs[0].path, std::filesystem::path(own).parent_path() / L"sysprobe32.exe");
+    EXPECT_EQ(programs[0].reportName, L"sysprobeloader32.txt");
+    EXPECT_EQ(programs[0].header, L"deps errors x86:\n");
+    EXPECT_EQ(programs[1].path, std::filesystem::path(own));
+    EXPECT_EQ(programs[1].reportName, L"sysprobeloader64.txt");
+    EXPECT_EQ(programs[1].header, L"deps errors x64:\n");
 #else
-    EXPECT_EQ(report.str().rfind(L"deps errors x86:\n", 0), 0u) << report.str();
+    ASSERT_EQ(programs.size(), 1u);
+    EXPECT_EQ(programs[0].path, std::filesystem::path(own));
+    EXPECT_EQ(programs[0].reportName, L"sysprobeloader32.txt");
+    EXPECT_EQ(programs[0].header, L"deps errors x86:\n");
 #endif
 }
 
 #ifdef _WIN64
 // The real 32-bit sibling: the 32-bit build of the same presets.
-TEST(RunDependencyProbeProgram, TheSiblingReportsThe32BitView) {
+TEST(DependencyProbes, TheSiblingReportsThe32BitView) {
     if (!std::filesystem::exists(SYSPROBE32_EXE)) {
         GTEST_SKIP() << "no 32-bit build at " << std::filesystem::path(SYSPROBE32_EXE).string()
                      << ": build the win32 preset first";
     }
     if (!Runs32BitPrograms()) GTEST_SKIP() << "32-bit programs cannot run here (no wine32)";
-    std::wstring text;
     // A deadline, not a measure: emulated, the sibling takes minutes.
-    EXPECT_TRUE(RunDependencyProbeProgram(SYSPROBE32_EXE, 240000, text)) << text;
+    const std::wstring text = ProbeSection({Sibling(SYSPROBE32_EXE)}, 240000);
     EXPECT_EQ(text.rfind(L"deps errors x86:\n", 0), 0u) << text;
 }
 #endif

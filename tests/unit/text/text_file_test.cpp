@@ -1,11 +1,16 @@
 #include "text/text_file.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "support/temp_folder.h"
+#include "support/wine_path.h"
 #include "support/written_files.h"
 #include "text/win_handles.h"
 
@@ -83,4 +88,71 @@ TEST(TextFile, RoundTripIsByteExact) {
     ASSERT_TRUE(WriteTextFile(path, text));
     EXPECT_EQ(ReadBytes(path), "line one\r\nline \xC3\xBC\r\n\r\nlast");
     EXPECT_EQ(ReadTextFile(path), text);
+}
+
+namespace {
+
+// The names in a folder, to see that a failed replacement leaves nothing behind.
+std::vector<std::wstring> FolderNames(const std::filesystem::path& folder) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(ReplaceTextFile, WritesTheWholeTextInPlaceOfTheFile) {
+    struct Case { std::string text, bytes; };
+    const Case cases[] = {
+        {"a\nb", "a\r\nb"},
+        {std::string("ab\0cd\n", 6), std::string("ab\0cd\r\n", 7)},
+        // Longer than one piece of the writer, with a line feed at the seam.
+        {std::string(65535, 'x') + "\n" + std::string(10, 'y'),
+         std::string(65535, 'x') + "\r\n" + std::string(10, 'y')},
+        {"", ""},
+    };
+    TempFolder folder;
+    const auto path = folder / L"out.txt";
+    WriteBytes(path, "previous content that is longer");
+    for (const auto& c : cases) {
+        ASSERT_TRUE(ReplaceTextFile(path, c.text));
+        EXPECT_EQ(ReadBytes(path), c.bytes);
+        EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"out.txt"});
+    }
+}
+
+TEST(ReplaceTextFile, LeavesTheEarlierFileWhenTheNewOneCannotBeWrittenOrPutInPlace) {
+    TempFolder folder;
+    const auto path = folder / L"out.txt";
+    WriteBytes(path, "earlier\r\n");
+    {
+        // Held open without sharing: the file cannot be replaced.
+        const UniqueHandle holder{
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)};
+        ASSERT_TRUE(holder);
+        EXPECT_FALSE(ReplaceTextFile(path, "new text\n"));
+    }
+    EXPECT_FALSE(ReplaceTextFile(folder / L"missing\\out.txt", "text"));
+    EXPECT_EQ(ReadBytes(path), "earlier\r\n");
+    EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::wstring>{L"out.txt"});
+}
+
+// A small volume of its own that the test run mounts (see CMakeLists.txt), which fills up
+// half-way through the text.
+TEST(ReplaceTextFile, LeavesTheEarlierFileOnAFullDisk) {
+    const std::filesystem::path volume = WindowsPath(SMALL_VOLUME_DIR);
+    ULARGE_INTEGER total = {};
+    if (!GetDiskFreeSpaceExW(volume.c_str(), nullptr, &total, nullptr) ||
+        total.QuadPart > 1024 * 1024) {
+        GTEST_SKIP() << "no small volume mounted at " << SMALL_VOLUME_DIR;
+    }
+    const auto path = volume / L"full.txt";
+    WriteBytes(path, "earlier\r\n");
+    EXPECT_FALSE(ReplaceTextFile(path, std::string(2 * total.QuadPart, 'x')));
+    EXPECT_EQ(ReadBytes(path), "earlier\r\n");
+    EXPECT_EQ(FolderNames(volume), std::vector<std::wstring>{L"full.txt"});
+    std::filesystem::remove(path);
 }
