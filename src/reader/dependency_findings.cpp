@@ -18,8 +18,10 @@ struct ProbeFailureLine {
 const ProbeFailureLine kProbeFailureLines[] = {
     {"Could not start ", ", error "},
     {"", " did not finish within "},
-    {"", " wrote no sysprobeloader32.txt"},
-    {"", " wrote an unusable sysprobeloader32.txt"},
+    {"", " did not finish before the save was cancelled"},
+    {"", " wrote no sysprobeloader"},
+    {"", " wrote an unusable sysprobeloader"},
+    {"", " left a crash dump, moved to "},
     {"No temporary folder for ", ""},
 };
 

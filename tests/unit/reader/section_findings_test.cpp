@@ -169,6 +169,10 @@ TEST(DependencySection, AProbeThatDidNotRunIsNamed) {
         "C:\\Vistora\\tools\\sysprobe32.exe did not finish within 30 seconds",
         "C:\\Vistora\\tools\\sysprobe32.exe wrote no sysprobeloader32.txt",
         "C:\\Vistora\\tools\\sysprobe32.exe wrote an unusable sysprobeloader32.txt",
+        "C:\\Vistora\\tools\\sysprobe32.exe did not finish before the save was cancelled",
+        "C:\\Vistora\\tools\\sysprobe64.exe wrote no sysprobeloader64.txt",
+        "C:\\Vistora\\tools\\sysprobe32.exe left a crash dump, moved to "
+        "C:\\Vistora\\tools\\sysprobe32_2_8_42V_2026-12-11T14_03_09Z.mdmp",
         "No temporary folder for C:\\Vistora\\tools\\sysprobe32.exe",
     };
     for (const std::string& line : lines) {
