@@ -200,6 +200,12 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
                    R"(_2_8_42V_\d{4}-\d\d-\d\dT\d\d_\d\d_\d\dZ\.mdmp)")))
         << dumps[0].filename();
 
+    // Kept for the tests of the dump reader, by the name of the case.
+    const std::filesystem::path kept = WindowsPath(CRASH_DUMP_FOLDER);
+    std::filesystem::create_directories(kept);
+    std::filesystem::copy_file(dumps[0], kept / (std::string(c.name) + ".mdmp"),
+                               std::filesystem::copy_options::overwrite_existing);
+
     const DumpStreams dump = ReadDump(dumps[0]);
     ASSERT_TRUE(dump.valid);
     EXPECT_EQ(dump.annotations, std::string(1, '\0'));
