@@ -21,6 +21,8 @@ CRASH_INFO = os.path.join(REPO, "scripts", "crash-info")
 HOST_SOURCE = os.path.join(REPO, "tests", "fixtures", "crash", "crash_host.cpp")
 MODULE_SOURCE = os.path.join(REPO, "tests", "fixtures", "crash", "crash_module.cpp")
 DUMPS, CRASH_HOST, CRASH_MODULE, OBJCOPY = sys.argv[1:5]
+# The 32-bit entry point is a stdcall function: its symbol carries the size of its arguments.
+WINMAIN = r"wWinMain(@16)?"
 
 
 def read_bytes(path):
@@ -112,7 +114,7 @@ class CrashedWhereItCrashed(unittest.TestCase):
                     self.assertEqual(faulting_function(result.stdout), (function, file, line),
                                      result.stdout)
                     # The stack goes on past the fault to the host's entry point.
-                    self.assertIn("wWinMain at ", result.stdout)
+                    self.assertRegex(result.stdout, WINMAIN + " at ")
 
     def test_stack_overflow_names_the_recursion_and_who_started_it(self):
         result = crash_info(dump("StackOverflow"))
@@ -122,7 +124,7 @@ class CrashedWhereItCrashed(unittest.TestCase):
         self.assertEqual((function, file), ("Recurse", "crash_host.cpp"))
         self.assertIn(line, lines_of_function(HOST_SOURCE, "int Recurse(int depth)"))
         call = line_of(HOST_SOURCE, 'kind == L"stack-overflow"', "return Recurse(0);")
-        self.assertRegex(result.stdout, rf"wWinMain at \S*crash_host\.cpp:{call}\b")
+        self.assertRegex(result.stdout, WINMAIN + rf" at \S*crash_host\.cpp:{call}\b")
 
     def test_abort_shows_the_caller_of_abort_on_the_stack(self):
         result = crash_info(dump("Abort"))
@@ -130,7 +132,7 @@ class CrashedWhereItCrashed(unittest.TestCase):
         self.assertRegex(result.stdout,
                          re.compile(r"^Exception: 0x40000015 fatal application exit \(abort\)$", re.M))
         call = line_of(HOST_SOURCE, "int WINAPI wWinMain", "std::abort();")
-        self.assertRegex(result.stdout, rf"wWinMain at \S*crash_host\.cpp:{call}\b")
+        self.assertRegex(result.stdout, WINMAIN + rf" at \S*crash_host\.cpp:{call}\b")
 
     def test_stripped_host_with_its_debug_file_in_a_zip(self):
         stamp = pe_timestamp(CRASH_HOST)
