@@ -39,7 +39,9 @@ def package(work, name):
 
 
 def load_package_script():
-    """scripts/package as a module, for its reading of a build's CMake cache."""
+    """scripts/package as a module, for its reading of a build's CMake cache. Nothing is
+    compiled into the source tree."""
+    sys.dont_write_bytecode = True
     loader = importlib.machinery.SourceFileLoader("package", os.path.join(REPO, "scripts", "package"))
     module = importlib.util.module_from_spec(importlib.util.spec_from_loader("package", loader))
     loader.exec_module(module)
