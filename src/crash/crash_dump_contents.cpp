@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "crash/fixed_text.h"
+#include "sysprobe_version.h"
 #include "text/win_handles.h"
 #include "text/windows_version.h"
 

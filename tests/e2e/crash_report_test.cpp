@@ -269,6 +269,12 @@ TEST_P(CrashReport, LeavesOneDumpOneBoxAndTellsSteam) {
         std::regex("sysprobe" + WideToUtf8(bits) +
                    R"(_2_8_42V_\d{4}-\d\d-\d\dT\d\d_\d\d_\d\dZ\.mdmp)")))
         << dumpPath.filename();
+
+    // Kept for the tests of the dump reader, by the name of the case.
+    const std::filesystem::path kept = WindowsPath(CRASH_DUMP_FOLDER);
+    std::filesystem::create_directories(kept);
+    std::filesystem::copy_file(dumpPath, kept / (c.name + ".mdmp"),
+                               std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(dump.annotations, std::string(1, '\0'));
     const std::string environment = "[environment]\n10\n";
     EXPECT_EQ(dump.environment,
