@@ -104,7 +104,7 @@ class CrashedWhereItCrashed(unittest.TestCase):
                 # dump, symbols, exception line, module, function, file, line
                 ("WriteAccessViolationOnFirstThread", None,
                  r"0xc0000005 access violation: write at address 0x0+$", "crash_host.exe",
-                 "WriteToNull", "crash_kinds.h", write_line),
+                 "crash_kinds::WriteToNull()", "crash_kinds.h", write_line),
                 ("AccessViolationInCulpritDll", symbols,
                  r"0xc0000005 access violation: write at address 0x0+$", "RTSSHooks.dll",
                  "CrashHere", "crash_module.cpp",
@@ -126,7 +126,7 @@ class CrashedWhereItCrashed(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertRegex(result.stdout, re.compile(r"^Exception: 0xc00000fd stack overflow$", re.M))
         function, file, line = faulting_function(result.stdout)
-        self.assertEqual((function, file), ("Recurse", "crash_kinds.h"))
+        self.assertEqual((function, file), ("crash_kinds::Recurse(int)", "crash_kinds.h"))
         self.assertIn(line, lines_of_function(KINDS_SOURCE, "int Recurse(int depth)"))
         self.assertRegex(result.stdout, WINMAIN + rf" at \S*crash_host\.cpp:{CRASH_CALL}\b")
 
@@ -148,8 +148,8 @@ class CrashedWhereItCrashed(unittest.TestCase):
             result = crash_info(dump("WriteAccessViolationOnFirstThread"), symbols)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(faulting_function(result.stdout),
-                         ("WriteToNull", "crash_host.cpp",
-                          line_of(HOST_SOURCE, "void WriteToNull()", "*target = 1;")))
+                         ("crash_kinds::WriteToNull()", "crash_kinds.h",
+                          line_of(KINDS_SOURCE, "void WriteToNull()", "*target = 1;")))
         self.assertRegex(result.stdout, r"crash_host\.exe  \(symbols: \S*crash_host\.debug\)")
 
     def test_symbols_of_another_build_are_not_used(self):
