@@ -137,16 +137,16 @@ x86_mode() {
     else echo none; fi
 }
 
-# The binfmt_misc entry that makes 32-bit x86 programs run under qemu-user-static, with
+# qemu's user-mode emulator for i386, which scripts/setup unpacks into the cache.
+x86_emulator() { echo "$(deps_dir)/qemu/qemu-i386"; }
+
+# The binfmt_misc entry that makes 32-bit x86 programs run under qemu's emulator, with
 # the magic and mask of qemu's own i386 entry. Flag F opens the emulator now, so that it
 # also serves programs in other mount namespaces.
 x86_emulator_entry_name=qemu-i386
 register_x86_emulator() {
     local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
     local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-    printf ':%s:M::%s:%s:/usr/bin/qemu-i386-static:F' "$x86_emulator_entry_name" "$magic" "$mask" |
+    printf ':%s:M::%s:%s:%s:F' "$x86_emulator_entry_name" "$magic" "$mask" "$(x86_emulator)" |
         as_root tee "$binfmt_misc/register" >/dev/null
-}
-unregister_x86_emulator() {
-    echo -1 | as_root tee "$binfmt_misc/$x86_emulator_entry_name" >/dev/null
 }
