@@ -79,10 +79,8 @@ bool IsValidUtf8(const std::string& text) {
 
 FullLogSections SmallSections() {
     FullLogSections sections;
-    sections.productConfig = "{\n\t\"name\" : \"Bj\xC3\xB6rk\"\n}\n";
-    sections.windowsSettings = L"Windows settings\n" + kEquals + L"settings\n\n";
-    sections.windowsVersion = L"";
-    sections.steam = L"Steam info\n" + kEquals + L"steam\n\n";
+    sections.productConfig = L"{\n\t\"name\" : \"Bj\u00F6rk\"\n}\n";
+    sections.system = {{L"Windows settings", L"settings"}, {L"Steam info", L"steam"}};
     sections.dependencies = L"deps errors x86:\nError module: libcef.dll, loaded: 0\n";
     sections.desktopWindows = L"Progman\n";
     sections.logFiles = {{L"log.txt", "last words\n"},
@@ -150,7 +148,7 @@ TEST(ComposeFullLog, WritesEverySectionInOrder) {
 
 TEST(ComposeFullLog, EmptyMachineStillHasEveryHeading) {
     FullLogSections sections;
-    sections.productConfig = "< Config file missing >";
+    sections.productConfig = L"< Config file missing >";
     const std::wstring expected =
         kEquals + L"Status\n" + kEquals +
         L"vistora32.exe Not running\n"
