@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/full_log_file.h"
+#include "support/expected_text.h"
 #include "support/temp_folder.h"
 #include "support/written_files.h"
 
@@ -233,18 +234,6 @@ TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
         }
     }
 }
-
-namespace {
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-}  // namespace
 
 // Profile names, process names and module paths that would cut the log at a NUL or start a
 // heading of their own at a line feed: each is written on its own line, escaped.
