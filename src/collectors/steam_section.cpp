@@ -66,7 +66,8 @@ std::optional<std::vector<std::string>> ReadUserKeyNames() {
 }  // namespace
 
 LogSection FormatSteamSection(const SteamSectionFacts& facts) {
-    std::wstring text = L"Version: " + EscapeControlCharacters(Utf8ToWide(facts.steam.version)) + L"\n";
+    std::wstring text =
+        L"Version: " + EscapeControlCharacters(Utf8ToWide(facts.steam.version)) + L"\n";
     text += L".exe days old: " + std::to_wstring(facts.steam.ageDays) + L"\n";
     text += DescribeWorkshopCache(facts.workshopCacheText);
     if (facts.userKeyNames) text += DescribeUsers(*facts.userKeyNames);

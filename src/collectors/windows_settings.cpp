@@ -59,8 +59,9 @@ WindowsSettings ReadWindowsSettings() {
 }
 
 LogSection FormatWindowsSettingsSection(const WindowsSettings& settings) {
-    std::wstring text = L"client animation enabled: " + std::to_wstring(settings.clientAnimation) +
-            L" (check status: " + std::to_wstring(settings.clientAnimationStatus) + L")\n";
+    std::wstring text = L"client animation enabled: " +
+                        std::to_wstring(settings.clientAnimation) + L" (check status: " +
+                        std::to_wstring(settings.clientAnimationStatus) + L")\n";
     text += L"high contrast enabled: " + std::to_wstring(settings.highContrastEnabled ? 1 : 0) +
             L", theme: " +
             (settings.highContrastScheme.empty() ? L"unknown"
