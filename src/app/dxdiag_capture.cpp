@@ -8,7 +8,7 @@
 #include "app/child_process.h"
 #include "app/results_dialog.h"
 #include "app/save_buffers.h"
-#include "collectors/section_heading.h"
+#include "collectors/log_section.h"
 #include "resource_ids.h"
 #include "text/encoding.h"
 #include "text/paths.h"
@@ -133,7 +133,7 @@ void FinishDxDiagCapture() {
         if (WaitChildProcess(kFinalWaitMs)) {
             ReleaseChildProcess();
         } else {
-            section << SectionHeading(L"DxDiag was canceled!");
+            section << LogSectionHeading(L"DxDiag was canceled!");
             RemoveRunawayReport(0);
             runaway = {DetachChildProcess(), dxDiagTempFile};
         }
@@ -144,7 +144,7 @@ void FinishDxDiagCapture() {
         section << L"DxDiag error, temporary file cannot be access.\n";
         return;
     }
-    section << SectionHeading(L"DxDiag results:");
+    section << LogSectionHeading(L"DxDiag results:");
     // The report's encoding is the platform's; its bytes are taken as they are.
     WriteBytesWidened(section, ReadTextFile(report));
     RemoveReport(report);

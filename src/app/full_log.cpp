@@ -5,7 +5,6 @@
 
 #include "app/summary_report.h"
 #include "collectors/module_listing.h"
-#include "collectors/section_heading.h"
 #include "firewall/firewall_report.h"
 #include "knowledge/hint_expansion.h"
 #include "text/control_characters.h"
@@ -19,72 +18,80 @@ const wchar_t* const kWatchedProcesses[] = {L"vistora32.exe", L"vistora64.exe", 
 
 const std::wstring kDashLine = std::wstring(60, L'-') + L"\n";
 
-void WriteStatus(std::wostream& log, const ApplicationState& state) {
-    log << std::wstring(60, L'=') << L"\n" << SectionHeading(L"Status");
+std::wstring StatusBody(const ApplicationState& state) {
+    std::wstring body;
     for (const wchar_t* name : kWatchedProcesses) {
-        log << name << L" " << (state.runningProcesses.count(name) ? L"Found\n" : L"Not running\n");
+        body += name;
+        body += state.runningProcesses.count(name) ? L" Found\n" : L" Not running\n";
     }
-    if (state.modules64Unscanned) log << kModules64UnscannedNotice;
+    if (state.modules64Unscanned) body += kModules64UnscannedNotice;
+    return body;
 }
 
-void WriteDetectedApplications(std::wostream& log, const DetectedApps& detected) {
-    log << L"\n\n" << SectionHeading(L"Detected Applications");
+// Each entry ends in a blank line of its own.
+std::wstring DetectedApplicationsBody(const DetectedApps& detected) {
+    std::wstring body;
     for (const auto& [key, foundPaths] : detected) {
         const HintEntry* hint = FindHint(key);
         if (!hint) {
-            log << L"Missing info for key " << key << L"\n\n";
+            body += L"Missing info for key " + key + L"\n\n";
             continue;
         }
-        log << L"Detected " << hint->name << L"\n" << L"Modules:\n";
-        for (const std::wstring& path : foundPaths) log << EscapeControlCharacters(path) << L"\n";
-        log << L"\n";
+        body += L"Detected " + hint->name + L"\nModules:\n";
+        for (const std::wstring& path : foundPaths) body += EscapeControlCharacters(path) + L"\n";
+        body += L"\n";
     }
-    log << L"\n";
+    return body;
 }
 
-void WriteRunningProcesses(std::wostream& log, const RunningProcesses& processes) {
-    log << SectionHeading(L"Running Processes") << L"Filename" << std::wstring(41, L' ')
-        << L"Path\n"
-        << kDashLine;
+std::wstring RunningProcessesBody(const RunningProcesses& processes) {
+    std::wostringstream body;
+    body << L"Filename" << std::wstring(41, L' ') << L"Path\n" << kDashLine;
     for (const auto& [lowerName, process] : processes) {
         // The width applies to the name alone; a longer name is written whole.
-        log << std::left << std::setw(48) << EscapeControlCharacters(process.fileName)
-            << std::resetiosflags(std::ios_base::adjustfield) << L" "
-            << EscapeControlCharacters(process.imagePath) << L"\n";
+        body << std::left << std::setw(48) << EscapeControlCharacters(process.fileName)
+             << std::resetiosflags(std::ios_base::adjustfield) << L" "
+             << EscapeControlCharacters(process.imagePath) << L"\n";
     }
+    return body.str();
 }
 
-void WriteLogFiles(std::wostream& log, const std::vector<ProductLogFile>& files) {
-    log << SectionHeading(L"Log contents");
+std::wstring LogFilesBody(const std::vector<ProductLogFile>& files) {
+    std::wstring body;
     for (const ProductLogFile& file : files) {
         if (file.tail) {
-            log << file.relativePath << L":\n" << Utf8ToWide(*file.tail) << L"\n";
+            body += file.relativePath + L":\n" + Utf8ToWide(*file.tail) + L"\n";
         } else {
-            log << file.relativePath << L": missing\n";
+            body += file.relativePath + L": missing\n";
         }
-        log << kDashLine;
+        body += kDashLine;
     }
+    return body;
 }
 
 }  // namespace
 
 std::wstring ComposeFullLog(const ApplicationState& state, const FullLogSections& sections) {
     std::wostringstream log;
-    WriteStatus(log, state);
-    WriteDetectedApplications(log, state.detectedApps);
+    log << std::wstring(60, L'=') << L"\n";
+    WriteLogSection(log, L"Status", StatusBody(state));
+    // Closed by one line feed after the entries' own blank lines, or right after the
+    // heading when nothing was detected.
+    log << LogSectionHeading(L"Detected Applications")
+        << DetectedApplicationsBody(state.detectedApps) << L"\n";
     for (const wchar_t* name : kWatchedProcesses) {
-        WriteModuleListing(log, state.runningProcesses, name);
+        if (const auto listing = ModuleListingSection(state.runningProcesses, name)) {
+            WriteLogSection(log, *listing);
+        }
     }
-    WriteRunningProcesses(log, state.runningProcesses);
-    log << L"\n\n"
-        << SectionHeading(L"Config info") << Utf8ToWide(sections.productConfig) << L"\n\n";
-    log << sections.windowsSettings << sections.windowsVersion << sections.steam;
-    log << SectionHeading(L"Dependency error analysis") << sections.dependencies << L"\n\n";
+    WriteLogSection(log, L"Running Processes", RunningProcessesBody(state.runningProcesses));
+    WriteLogSection(log, L"Config info", sections.productConfig);
+    for (const LogSection& section : sections.system) WriteLogSection(log, section);
+    WriteLogSection(log, L"Dependency error analysis", sections.dependencies);
     // The report is UTF-8 whose only narrow part, the error text, is plain ASCII.
-    log << SectionHeading(L"Firewall status") << Utf8ToWide(FormatFirewallReport(state.firewall))
-        << L"\n\n";
-    log << SectionHeading(L"Desktop window state") << sections.desktopWindows << L"\n\n";
-    WriteLogFiles(log, sections.logFiles);
-    log << L"\n\n" << sections.dxDiag << L"\n\n";
+    WriteLogSection(log, L"Firewall status", Utf8ToWide(FormatFirewallReport(state.firewall)));
+    WriteLogSection(log, L"Desktop window state", sections.desktopWindows);
+    WriteLogSection(log, L"Log contents", LogFilesBody(sections.logFiles));
+    log << sections.dxDiag << L"\n\n";
     return log.str();
 }

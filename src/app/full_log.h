@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/application_state.h"
+#include "collectors/log_section.h"
 
 // One of Vistora's own log files, by the relative path the log prints.
 struct ProductLogFile {
@@ -14,14 +15,17 @@ struct ProductLogFile {
     std::optional<std::string> tail;
 };
 
+// What the collectors gathered for one save; the composer adds every heading.
 struct FullLogSections {
-    std::string productConfig;     // UTF-8 dump of "config.json"
-    std::wstring windowsSettings;  // whole sections, heading and closing blank lines included
-    std::wstring windowsVersion;   // "" when the section is left out
-    std::wstring steam;
+    std::wstring productConfig;  // body of "Config info"
+    // "Windows settings", "Windows version info" when there is something to show, and
+    // "Steam info", in this order.
+    std::vector<LogSection> system;
     std::wstring dependencies;  // body of "Dependency error analysis"
-    std::wstring desktopWindows;
+    std::wstring desktopWindows;  // body of "Desktop window state"
     std::vector<ProductLogFile> logFiles;
+    // What the DxDiag capture wrote, its own headings included: they tell whether it was
+    // cancelled and whether a report came.
     std::wstring dxDiag;
 };
 

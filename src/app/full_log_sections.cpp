@@ -1,12 +1,11 @@
 #include "app/full_log_sections.h"
 
-#include <sstream>
-
 #include "collectors/desktop_windows.h"
 #include "collectors/product_config.h"
 #include "collectors/steam_section.h"
 #include "collectors/windows_settings.h"
 #include "collectors/windows_version_info.h"
+#include "text/encoding.h"
 #include "text/paths.h"
 #include "text/text_tail.h"
 
@@ -14,13 +13,6 @@ namespace {
 
 // A large product log must not swell the report.
 constexpr std::size_t kLogTailBytes = 20000;
-
-template <typename Writer>
-std::wstring SectionText(Writer write) {
-    std::wostringstream section;
-    write(section);
-    return section.str();
-}
 
 }  // namespace
 
@@ -43,10 +35,12 @@ std::vector<ProductLogFile> ReadProductLogFiles(
 FullLogSections GatherFullLogSections(const ApplicationState& state, std::wstring dependencies,
                                       std::wstring dxDiag) {
     FullLogSections sections;
-    sections.productConfig = DumpProductConfig();
-    sections.windowsSettings = SectionText(WriteWindowsSettingsSection);
-    sections.windowsVersion = SectionText(WriteWindowsVersionSection);
-    sections.steam = SectionText([&](std::wostream& out) { WriteSteamSection(out, state.steam); });
+    sections.productConfig = Utf8ToWide(DumpProductConfig());
+    sections.system.push_back(WindowsSettingsSection());
+    if (std::optional<LogSection> version = WindowsVersionSection()) {
+        sections.system.push_back(std::move(*version));
+    }
+    sections.system.push_back(SteamSection(state.steam));
     sections.dependencies = std::move(dependencies);
     sections.desktopWindows = DescribeDesktopWindows();
     sections.logFiles = ReadProductLogFiles(KnownProductDirectory());

@@ -1,13 +1,13 @@
 #include "collectors/module_listing.h"
 
 #include <iomanip>
+#include <sstream>
 
 #include "text/control_characters.h"
 
 namespace {
 
-// Decimal, blank fill, no width: what a fresh stream uses, so the sections after a block
-// are not printed in hexadecimal.
+// Decimal, blank fill, no width: each column sets only what it needs.
 void ResetFormatting(std::wostream& stream) {
     stream.flags(std::ios_base::dec | std::ios_base::skipws);
     stream.fill(L' ');
@@ -16,22 +16,20 @@ void ResetFormatting(std::wostream& stream) {
 
 }  // namespace
 
-void WriteModuleListing(std::wostream& stream, const RunningProcesses& processes,
-                        const std::wstring& fileName) {
+std::optional<LogSection> ModuleListingSection(const RunningProcesses& processes,
+                                               const std::wstring& fileName) {
     const auto process = processes.find(fileName);
-    if (process == processes.end()) return;
+    if (process == processes.end()) return std::nullopt;
 
-    stream << L"All Modules " << fileName << L"\n"
-           << std::wstring(60, L'=') << L"\n"
-           << L"Offset             Size             Path\n"
-           << std::wstring(60, L'-') << L"\n";
+    std::wostringstream rows;
+    rows << L"Offset             Size             Path\n" << std::wstring(60, L'-') << L"\n";
     for (const ModuleInfo& module : process->second.modules) {
-        stream << L"0x" << std::hex << std::uppercase << std::setfill(L'0') << std::setw(16)
-               << module.baseAddress;
-        ResetFormatting(stream);
-        stream << L" " << std::setw(16) << module.size;
-        ResetFormatting(stream);
-        stream << L" " << EscapeControlCharacters(module.path) << L"\n";
+        rows << L"0x" << std::hex << std::uppercase << std::setfill(L'0') << std::setw(16)
+             << module.baseAddress;
+        ResetFormatting(rows);
+        rows << L" " << std::setw(16) << module.size;
+        ResetFormatting(rows);
+        rows << L" " << EscapeControlCharacters(module.path) << L"\n";
     }
-    stream << L"\n\n";
+    return LogSection{L"All Modules " + fileName, rows.str()};
 }

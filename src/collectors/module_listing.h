@@ -1,11 +1,12 @@
 #pragma once
 // One block of the full log: every module loaded into one scanned process.
-#include <ostream>
+#include <optional>
 #include <string>
 
+#include "collectors/log_section.h"
 #include "detect/scan_results.h"
 
-// Writes the block for the process stored under exactly this lower-case file name;
-// writes nothing when no such process runs. Leaves the stream formatting decimal.
-void WriteModuleListing(std::wostream& stream, const RunningProcesses& processes,
-                        const std::wstring& fileName);
+// The section for the process stored under exactly this lower-case file name; none when
+// no such process runs.
+std::optional<LogSection> ModuleListingSection(const RunningProcesses& processes,
+                                               const std::wstring& fileName);

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include "collectors/section_heading.h"
 #include "text/control_characters.h"
 #include "text/encoding.h"
 #include "text/json.h"
@@ -66,16 +65,16 @@ std::optional<std::vector<std::string>> ReadUserKeyNames() {
 
 }  // namespace
 
-std::wstring FormatSteamSection(const SteamSectionFacts& facts) {
-    std::wstring text = SectionHeading(L"Steam info");
-    text += L"Version: " + EscapeControlCharacters(Utf8ToWide(facts.steam.version)) + L"\n";
+LogSection FormatSteamSection(const SteamSectionFacts& facts) {
+    std::wstring text =
+        L"Version: " + EscapeControlCharacters(Utf8ToWide(facts.steam.version)) + L"\n";
     text += L".exe days old: " + std::to_wstring(facts.steam.ageDays) + L"\n";
     text += DescribeWorkshopCache(facts.workshopCacheText);
     if (facts.userKeyNames) text += DescribeUsers(*facts.userKeyNames);
-    return text + L"\n\n";
+    return {L"Steam info", text};
 }
 
-void WriteSteamSection(std::wostream& out, const SteamInfo& steam) {
+LogSection SteamSection(const SteamInfo& steam) {
     // Without the current directory the cache cannot be found, as when it is missing.
     std::string cacheText;
     if (const std::optional<std::filesystem::path> directory = KnownProductDirectory()) {
@@ -83,5 +82,5 @@ void WriteSteamSection(std::wostream& out, const SteamInfo& steam) {
         AppendPath(cache, std::string("bin/workshopcache.json"));
         cacheText = ReadTextFile(cache);
     }
-    out << FormatSteamSection({steam, cacheText, ReadUserKeyNames()});
+    return FormatSteamSection({steam, cacheText, ReadUserKeyNames()});
 }

@@ -2,10 +2,10 @@
 // The "Steam info" section of the full log: the client's version and age, the product's
 // Steam Workshop cache and the Steam accounts known on this machine.
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "collectors/log_section.h"
 #include "collectors/steam_info.h"
 
 struct SteamSectionFacts {
@@ -15,7 +15,7 @@ struct SteamSectionFacts {
     std::optional<std::vector<std::string>> userKeyNames;
 };
 
-std::wstring FormatSteamSection(const SteamSectionFacts& facts);
+LogSection FormatSteamSection(const SteamSectionFacts& facts);
 
-// Gathers the cache and the accounts and writes the whole section.
-void WriteSteamSection(std::wostream& out, const SteamInfo& steam);
+// Gathers the cache and the accounts for the section.
+LogSection SteamSection(const SteamInfo& steam);

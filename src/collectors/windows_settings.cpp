@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "collectors/section_heading.h"
 #include "text/control_characters.h"
 #include "text/win_handles.h"
 
@@ -59,10 +58,10 @@ WindowsSettings ReadWindowsSettings() {
     return settings;
 }
 
-std::wstring FormatWindowsSettingsSection(const WindowsSettings& settings) {
-    std::wstring text = SectionHeading(L"Windows settings");
-    text += L"client animation enabled: " + std::to_wstring(settings.clientAnimation) +
-            L" (check status: " + std::to_wstring(settings.clientAnimationStatus) + L")\n";
+LogSection FormatWindowsSettingsSection(const WindowsSettings& settings) {
+    std::wstring text = L"client animation enabled: " +
+                        std::to_wstring(settings.clientAnimation) + L" (check status: " +
+                        std::to_wstring(settings.clientAnimationStatus) + L")\n";
     text += L"high contrast enabled: " + std::to_wstring(settings.highContrastEnabled ? 1 : 0) +
             L", theme: " +
             (settings.highContrastScheme.empty() ? L"unknown"
@@ -74,9 +73,7 @@ std::wstring FormatWindowsSettingsSection(const WindowsSettings& settings) {
     text += L"ScreenSaveTimeOut registry: " + EscapeControlCharacters(settings.screenSaverTimeout) +
             L"\n";
     text += L"Active user: " + EscapeControlCharacters(settings.userName) + L"\n";
-    return text + L"\n\n";
+    return {L"Windows settings", text};
 }
 
-void WriteWindowsSettingsSection(std::wostream& out) {
-    out << FormatWindowsSettingsSection(ReadWindowsSettings());
-}
+LogSection WindowsSettingsSection() { return FormatWindowsSettingsSection(ReadWindowsSettings()); }

@@ -2,8 +2,9 @@
 // The "Windows settings" section of the full log: desktop effects, the performance
 // counter, the screen saver and the signed-in user.
 #include <cstdint>
-#include <ostream>
 #include <string>
+
+#include "collectors/log_section.h"
 
 // Each check status is 1 when Windows answered the question, else 0.
 struct WindowsSettings {
@@ -21,6 +22,7 @@ struct WindowsSettings {
 
 WindowsSettings ReadWindowsSettings();
 
-std::wstring FormatWindowsSettingsSection(const WindowsSettings& settings);
+LogSection FormatWindowsSettingsSection(const WindowsSettings& settings);
 
-void WriteWindowsSettingsSection(std::wostream& out);
+// The section of the running system.
+LogSection WindowsSettingsSection();

@@ -1,8 +1,9 @@
 #include "collectors/windows_version_info.h"
 
+#include <utility>
+
 #include <windows.h>
 
-#include "collectors/section_heading.h"
 #include "text/case_folding.h"
 #include "text/control_characters.h"
 #include "text/win_handles.h"
@@ -51,7 +52,8 @@ std::wstring ReadWindowsVersionValues() {
     return FormatWindowsVersionValues(values);
 }
 
-void WriteWindowsVersionSection(std::wostream& out) {
-    const std::wstring values = ReadWindowsVersionValues();
-    if (!values.empty()) out << SectionHeading(L"Windows version info") << values << L"\n\n";
+std::optional<LogSection> WindowsVersionSection() {
+    std::wstring values = ReadWindowsVersionValues();
+    if (values.empty()) return std::nullopt;
+    return LogSection{L"Windows version info", std::move(values)};
 }

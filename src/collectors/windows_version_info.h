@@ -1,9 +1,11 @@
 #pragma once
 // The "Windows version info" section of the full log: the string values of the Windows
 // "CurrentVersion" key, without the registered owner's name.
-#include <ostream>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "collectors/log_section.h"
 
 struct RegistryStringValue {
     std::wstring name;
@@ -17,5 +19,5 @@ std::wstring FormatWindowsVersionValues(const std::vector<RegistryStringValue>& 
 // The lines for this machine's key (64-bit view); "" when the key cannot be read.
 std::wstring ReadWindowsVersionValues();
 
-// Writes the section only when there is something to show.
-void WriteWindowsVersionSection(std::wostream& out);
+// The section of this machine; none when there is nothing to show.
+std::optional<LogSection> WindowsVersionSection();

@@ -25,6 +25,7 @@
 #include "support/temp_folder.h"
 #include "support/wine_32bit.h"
 #include "support/wine_path.h"
+#include "support/written_files.h"
 #include "text/encoding.h"
 
 namespace {
@@ -38,11 +39,6 @@ constexpr DWORD kFatalAppExit = 0x40000015;
 
 const std::wstring kHelpText = L"Go here for help:\n\nwww.vistora.app/crash";
 const std::wstring kSteamUsersKey = L"Software\\Valve\\Steam\\Users";
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 struct DumpStreams {
     bool valid = false;

@@ -14,6 +14,7 @@
 #include "support/built_files.h"
 #include "support/fixture_hosts.h"
 #include "support/interactive_run.h"
+#include "support/sample_installation.h"
 #include "support/scoped_environment_variable.h"
 #include "support/steam_registry.h"
 #include "support/temp_folder.h"
@@ -27,34 +28,6 @@ namespace {
 constexpr DWORD kTimeoutMs = 120000;
 constexpr int kSaveFullLog = 1031, kClose = 2, kFileNameEdit = 0x480;
 constexpr int kSteamDaysOld = 75;
-
-// The sample installation with the product in its "tools" folder.
-struct Installation {
-    Installation() {
-        std::filesystem::copy(BuiltFile(INSTALLATION_DIR), folder.Path(),
-                              std::filesystem::copy_options::recursive);
-        CopyBuilt(SYSPROBE_EXE, Tools() / ProductName());
-    }
-    std::filesystem::path Tools() const { return folder / L"tools"; }
-    static std::wstring ProductName() {
-        return sizeof(void*) == 8 ? L"sysprobe64.exe" : L"sysprobe32.exe";
-    }
-    TempFolder folder;
-};
-
-// Moves the file's last-write time the given days (and an hour) into the past.
-void SetDaysOld(const std::filesystem::path& path, int days) {
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER ticks = {};
-    ticks.LowPart = now.dwLowDateTime;
-    ticks.HighPart = now.dwHighDateTime;
-    ticks.QuadPart -= (static_cast<ULONGLONG>(days) * 86400 + 3600) * 10000000;
-    const FILETIME written = {ticks.LowPart, ticks.HighPart};
-    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(file && SetFileTime(file.get(), nullptr, nullptr, &written));
-}
 
 // Saves the full log through the product's windows into the folder; empty on failure.
 std::filesystem::path SaveFullLog(const Installation& installation, const TempFolder& saves) {
@@ -236,7 +209,7 @@ TEST_F(ReadSavedLog, FindsWhatWasPlantedOnTheMachine) {
     TempFolder steam, elsewhere, saves;
     const std::filesystem::path client = steam / L"steam.exe";
     CopyBuilt(STEAM_CLIENT_FIXTURE, client);
-    SetDaysOld(client, kSteamDaysOld);
+    ASSERT_TRUE(SetDaysOld(client, kSteamDaysOld));
     SetSteamValue(kSteamKey, L"SteamExe", client.wstring());
     // Vistora with RivaTuner's hook, and a module that no signature knows from outside
     // both Windows and the installation.

@@ -5,6 +5,7 @@
 
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
+#include "support/expected_text.h"
 #include "support/fixture_process.h"
 #include "support/interactive_run.h"
 #include "support/line_feeds.h"
@@ -26,12 +27,6 @@ std::optional<DWORD> RunToExit(const std::filesystem::path& program, const std::
                                const std::filesystem::path& workingDirectory) {
     FixtureProcess process(program, arguments, workingDirectory);
     return process.WaitForExit(std::chrono::milliseconds(kTimeoutMs));
-}
-
-std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 // Makes Wine report another Windows version to every program of this file name while it

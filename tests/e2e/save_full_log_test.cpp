@@ -10,7 +10,9 @@
 
 #include "e2e/ui_driver.h"
 #include "support/built_files.h"
+#include "support/expected_text.h"
 #include "support/interactive_run.h"
+#include "support/sample_installation.h"
 #include "support/temp_folder.h"
 #include "support/wine_32bit.h"
 #include "support/written_files.h"
@@ -23,28 +25,6 @@ namespace {
 constexpr DWORD kTimeoutMs = 120000;
 constexpr int kSaveFullLog = 1031, kViewMore = 1037, kClose = 2, kFileNameEdit = 0x480;
 const std::string kEquals(60, '=');
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-// The sample installation with the product in its "tools" folder.
-struct Installation {
-    Installation() {
-        std::filesystem::copy(BuiltFile(INSTALLATION_DIR), folder.Path(),
-                              std::filesystem::copy_options::recursive);
-        CopyBuilt(SYSPROBE_EXE, Tools() / ProductName());
-    }
-    std::filesystem::path Tools() const { return folder / L"tools"; }
-    static std::wstring ProductName() {
-        return sizeof(void*) == 8 ? L"sysprobe64.exe" : L"sysprobe32.exe";
-    }
-    TempFolder folder;
-};
 
 // Wine's dxdiag ends within a fraction of a second, too soon to look at the progress dialog.
 // The product's children therefore join a job, whose completion port tells of each new

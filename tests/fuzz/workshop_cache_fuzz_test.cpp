@@ -6,7 +6,6 @@
 #include <fstream>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,16 +64,14 @@ void ExpectCacheLine(const std::wstring& section, const std::wstring& expected,
     EXPECT_EQ(lines, std::vector<std::wstring>{expected}) << cache.substr(0, 200);
 }
 
-// The section as written for a workshop cache file of these bytes, and the file's text as
-// the tool reads it.
+// The section's body as gathered for a workshop cache file of these bytes, and the file's
+// text as the tool reads it.
 std::wstring SectionForCacheFile(const TempFolder& product, const std::string& cache,
                                  std::string* text = nullptr) {
     const std::filesystem::path file = product / L"bin" / L"workshopcache.json";
     std::ofstream(file, std::ios::binary) << cache;
     if (text) *text = ReadTextFile(file);
-    std::wostringstream out;
-    WriteSteamSection(out, {"1.0", 1});
-    return out.str();
+    return SteamSection({"1.0", 1}).body;
 }
 
 }  // namespace
@@ -83,7 +80,7 @@ TEST(WorkshopCacheFuzz, DamagedCachesGiveTheirCacheLine) {
     RandomInput random(76561);
     for (int round = 0; round < 1500; ++round) {
         const std::string cache = random.Mutate(kCaches[random.Below(0, std::size(kCaches) - 1)]);
-        ExpectCacheLine(FormatSteamSection({{"1.0", 1}, cache, std::nullopt}),
+        ExpectCacheLine(FormatSteamSection({{"1.0", 1}, cache, std::nullopt}).body,
                         ExpectedCacheLine(cache), cache);
     }
 }

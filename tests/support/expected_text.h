@@ -1,9 +1,18 @@
 #pragma once
-// For texts that tests write out by hand: codes as the product prints them, and
-// placeholders for the paths that only the running test knows.
+// For texts that tests write out by hand or look into: codes as the product prints them,
+// placeholders for the paths that only the running test knows, and counts of a part.
 #include <string>
 
 #include <windows.h>
+
+// How often the part occurs in the text, overlapping occurrences included.
+inline size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
 
 // "0x" and eight upper-case hexadecimal digits, as error codes are shown.
 inline std::wstring HexCode(DWORD value) {

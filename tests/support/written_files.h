@@ -1,12 +1,14 @@
 #pragma once
-// Files a test writes and reads back byte for byte, and the Explorer windows the product
-// opens on a file it has written.
+// Files a test writes and reads back byte for byte or ages, and the Explorer windows the
+// product opens on a file it has written.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include <windows.h>
+
+#include "text/win_handles.h"
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -17,6 +19,21 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Moves the file's last-write time the given days (and an hour, so the day boundary is
+// never in doubt) into the past; false when it cannot be set.
+inline bool SetDaysOld(const std::filesystem::path& path, int days) {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks = {};
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    ticks.QuadPart -= (static_cast<ULONGLONG>(days) * 86400 + 3600) * 10000000;
+    const FILETIME written = {ticks.LowPart, ticks.HighPart};
+    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && SetFileTime(file.get(), nullptr, nullptr, &written);
 }
 
 // Closes the Explorer windows that showing a saved file opened, waiting up to waitMs for

@@ -16,6 +16,7 @@
 #include "support/built_files.h"
 #include "support/child_record.h"
 #include "support/fixture_process.h"
+#include "support/scoped_environment_variable.h"
 #include "support/temp_folder.h"
 #include "support/written_files.h"
 #include "text/encoding.h"
@@ -83,25 +84,15 @@ void PumpFor(std::chrono::milliseconds time) {
     }
 }
 
-std::wstring EnvironmentValue(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    GetEnvironmentVariableW(name, value, 1024);
-    return value;
-}
-
 class DxDiagCapture : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(tempFolder);
         std::filesystem::create_directories(systemFolder);
-        previousTmp = EnvironmentValue(L"TMP");
     }
-    void TearDown() override { SetEnvironmentVariableW(L"TMP", previousTmp.c_str()); }
 
     // One capture's surroundings: an empty save and a fresh Results window.
     void Begin() {
-        // dxdiag is handed the report path unquoted, blanks and all.
-        SetEnvironmentVariableW(L"TMP", tempFolder.c_str());
         ResetSaveBuffers();
         finish = Finish();
         owner = CreateOwner();
@@ -126,7 +117,8 @@ protected:
     const std::filesystem::path tempFolder = folder / L"temp with blanks";
     const std::filesystem::path systemFolder = folder / L"system";
     const std::filesystem::path dxDiag = systemFolder / L"dxdiag.exe";
-    std::wstring previousTmp;
+    // dxdiag is handed the report path unquoted, blanks and all.
+    const ScopedEnvironmentVariable tmp{L"TMP", tempFolder.wstring()};
     HWND owner = nullptr;
 };
 
@@ -249,9 +241,8 @@ TEST_F(DxDiagCapture, WritesWhyThereIsNoReport) {
         std::filesystem::remove(dxDiag);
         if (c.program == Program::StandIn) StandIn(0, "report");
         if (c.program == Program::NotAProgram) WriteBytes(dxDiag, "not a program");
-        if (!c.tempFolderExists) {
-            SetEnvironmentVariableW(L"TMP", (folder / L"no such folder").c_str());
-        }
+        std::optional<ScopedEnvironmentVariable> missingTmp;
+        if (!c.tempFolderExists) missingTmp.emplace(L"TMP", (folder / L"no such folder").wstring());
 
         ProcessErrorBox box;
         const bool started = StartDxDiagCapture(owner, c.systemFolderKnown ? systemFolder : L"");

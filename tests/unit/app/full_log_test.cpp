@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/full_log_file.h"
+#include "support/expected_text.h"
 #include "support/temp_folder.h"
 #include "support/written_files.h"
 
@@ -79,10 +80,8 @@ bool IsValidUtf8(const std::string& text) {
 
 FullLogSections SmallSections() {
     FullLogSections sections;
-    sections.productConfig = "{\n\t\"name\" : \"Bj\xC3\xB6rk\"\n}\n";
-    sections.windowsSettings = L"Windows settings\n" + kEquals + L"settings\n\n";
-    sections.windowsVersion = L"";
-    sections.steam = L"Steam info\n" + kEquals + L"steam\n\n";
+    sections.productConfig = L"{\n\t\"name\" : \"Bj\u00F6rk\"\n}\n";
+    sections.system = {{L"Windows settings", L"settings"}, {L"Steam info", L"steam"}};
     sections.dependencies = L"deps errors x86:\nError module: libcef.dll, loaded: 0\n";
     sections.desktopWindows = L"Progman\n";
     sections.logFiles = {{L"log.txt", "last words\n"},
@@ -150,7 +149,7 @@ TEST(ComposeFullLog, WritesEverySectionInOrder) {
 
 TEST(ComposeFullLog, EmptyMachineStillHasEveryHeading) {
     FullLogSections sections;
-    sections.productConfig = "< Config file missing >";
+    sections.productConfig = L"< Config file missing >";
     const std::wstring expected =
         kEquals + L"Status\n" + kEquals +
         L"vistora32.exe Not running\n"
@@ -235,18 +234,6 @@ TEST(SaveFullLogFile, WritesHostileNamesAsValidUtf8) {
         }
     }
 }
-
-namespace {
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
-}  // namespace
 
 // Profile names, process names and module paths that would cut the log at a NUL or start a
 // heading of their own at a line feed: each is written on its own line, escaped.

@@ -1,8 +1,8 @@
 #include "collectors/module_listing.h"
 
-#include <sstream>
-
 #include <gtest/gtest.h>
+
+#include "support/section_text.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ const std::wstring kHeading =
 
 }  // namespace
 
-TEST(WriteModuleListing, LaysOutOneRowPerModule) {
+TEST(ModuleListingSection, LaysOutOneRowPerModule) {
     const RunningProcesses processes = ProcessesWith(
         L"vistora32.exe",
         {
@@ -30,30 +30,22 @@ TEST(WriteModuleListing, LaysOutOneRowPerModule) {
             {L"C:\\Windows\\SysWOW64\\ntdll.dll", 0xFFFFFFFFull, 1},
             {L"C:\\x\\Big Path.dll", 0x7FFAB1230000ull, 123456789012345678ull},
         });
-    std::wostringstream stream;
-    WriteModuleListing(stream, processes, L"vistora32.exe");
-    EXPECT_EQ(stream.str(),
+    const std::optional<LogSection> section = ModuleListingSection(processes, L"vistora32.exe");
+    ASSERT_TRUE(section);
+    EXPECT_EQ(SectionText(*section),
               kHeading +
                   L"0x0000000000400000             4096 C:\\Vistora\\vistora32.exe\n"
                   L"0x00000000FFFFFFFF                1 C:\\Windows\\SysWOW64\\ntdll.dll\n"
                   L"0x00007FFAB1230000 123456789012345678 C:\\x\\Big Path.dll\n"
                   L"\n\n");
-
-    // Later sections must not inherit the hexadecimal, zero-filled formatting.
-    stream.str(L"");
-    stream << 255 << L'|' << std::wstring(L"x");
-    stream.width(4);
-    stream << 7;
-    EXPECT_EQ(stream.str(), L"255|x   7");
 }
 
-TEST(WriteModuleListing, WritesHeadingOnlyOrNothing) {
-    std::wostringstream stream;
-    WriteModuleListing(stream, ProcessesWith(L"vistora32.exe", {}), L"vistora32.exe");
-    EXPECT_EQ(stream.str(), kHeading + L"\n\n");
+TEST(ModuleListingSection, WritesHeadingOnlyOrNothing) {
+    const std::optional<LogSection> empty =
+        ModuleListingSection(ProcessesWith(L"vistora32.exe", {}), L"vistora32.exe");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(SectionText(*empty), kHeading + L"\n\n");
 
-    stream.str(L"");
-    WriteModuleListing(stream, ProcessesWith(L"vistora32.exe", {}), L"explorer.exe");
-    WriteModuleListing(stream, ProcessesWith(L"vistora32.exe", {}), L"Vistora32.exe");
-    EXPECT_EQ(stream.str(), L"");
+    EXPECT_FALSE(ModuleListingSection(ProcessesWith(L"vistora32.exe", {}), L"explorer.exe"));
+    EXPECT_FALSE(ModuleListingSection(ProcessesWith(L"vistora32.exe", {}), L"Vistora32.exe"));
 }

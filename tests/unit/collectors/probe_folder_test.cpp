@@ -1,25 +1,14 @@
 #include "collectors/probe_folder.h"
 
-#include <fstream>
-#include <iterator>
-
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "support/written_files.h"
 #include "text/win_handles.h"
 
-namespace {
-
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-}  // namespace
 
 // Read back from the folder itself. Wine keeps no access lists of files but derives one
 // from the Unix permissions it sets for them, so the test asks what matters: that nobody

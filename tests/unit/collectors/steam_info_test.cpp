@@ -8,31 +8,16 @@
 
 #include "support/steam_registry.h"
 #include "support/temp_folder.h"
+#include "support/written_files.h"
 #include "text/win_handles.h"
 
 namespace {
-
-// Moves the file's last-write time the given days (and an hour, so the day boundary is
-// never in doubt) into the past.
-void SetDaysOld(const std::filesystem::path& path, int days) {
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER ticks = {};
-    ticks.LowPart = now.dwLowDateTime;
-    ticks.HighPart = now.dwHighDateTime;
-    ticks.QuadPart -= (static_cast<ULONGLONG>(days) * 86400 + 3600) * 10000000;
-    const FILETIME written = {ticks.LowPart, ticks.HighPart};
-    const UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_TRUE(file);
-    EXPECT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
-}
 
 // A copy of the stand-in client, the given days old.
 std::filesystem::path InstallSteamClient(const TempFolder& folder, int daysOld) {
     const std::filesystem::path path = folder / L"steam.exe";
     std::filesystem::copy_file(STEAM_CLIENT_FIXTURE, path);
-    SetDaysOld(path, daysOld);
+    EXPECT_TRUE(SetDaysOld(path, daysOld));
     return path;
 }
 
@@ -73,7 +58,7 @@ TEST_F(ReadSteamInfoTest, GivesTheAgeOfAClientWithoutVersion) {
     TempFolder folder;
     const std::filesystem::path path = folder / L"steam.exe";
     std::ofstream(path) << "not a program";
-    SetDaysOld(path, 75);
+    EXPECT_TRUE(SetDaysOld(path, 75));
     SetSteamValue(kSteamKey, L"SteamExe", path.wstring());
     SteamInfo steam;
     EXPECT_FALSE(ReadSteamInfo(steam));

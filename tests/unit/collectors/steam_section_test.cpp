@@ -1,10 +1,10 @@
 #include "collectors/steam_section.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "support/section_text.h"
 #include "support/steam_registry.h"
 #include "support/temp_folder.h"
 
@@ -31,7 +31,7 @@ TEST(FormatSteamSection, DescribesTheWorkshopCache) {
         {"7", L"Workshop cache invalid\n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatSteamSection({{"7.1.2.3", 12}, c.cache, std::nullopt}),
+        EXPECT_EQ(SectionText(FormatSteamSection({{"7.1.2.3", 12}, c.cache, std::nullopt})),
                   kHeading + L"Version: 7.1.2.3\n.exe days old: 12\n" + c.line + L"\n\n")
             << c.cache;
     }
@@ -46,16 +46,16 @@ TEST(FormatSteamSection, AddsAccountNumbersToTheSteamIdOfAccountZero) {
         {{"notanumber"}, L"Users: 76561197960265728, \n"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatSteamSection({{}, "", c.names}),
+        EXPECT_EQ(SectionText(FormatSteamSection({{}, "", c.names})),
                   kHeading + L"Version: \n.exe days old: 0\nWorkshop cache empty\n" + c.line +
                       L"\n\n")
             << c.line;
     }
 }
 
-using WriteSteamSectionTest = SteamRegistryTest;
+using SteamSectionTest = SteamRegistryTest;
 
-TEST_F(WriteSteamSectionTest, ReadsTheCacheAndTheUsersKey) {
+TEST_F(SteamSectionTest, ReadsTheCacheAndTheUsersKey) {
     TempFolder product;
     product.EnterSubfolder(L"tools");
     std::filesystem::create_directory(product / L"bin");
@@ -63,9 +63,7 @@ TEST_F(WriteSteamSectionTest, ReadsTheCacheAndTheUsersKey) {
     CreateKey(std::wstring(kSteamKey) + L"\\Users\\10");
     CreateKey(std::wstring(kSteamKey) + L"\\Users\\200");
 
-    std::wostringstream out;
-    WriteSteamSection(out, {"1.2.3.4", 61});
-    EXPECT_EQ(out.str(), kHeading +
+    EXPECT_EQ(SectionText(SteamSection({"1.2.3.4", 61})), kHeading +
                              L"Version: 1.2.3.4\n"
                              L".exe days old: 61\n"
                              L"Workshop cache last user: 42\n"
@@ -73,10 +71,8 @@ TEST_F(WriteSteamSectionTest, ReadsTheCacheAndTheUsersKey) {
                              L"\n\n");
 }
 
-TEST_F(WriteSteamSectionTest, LeavesOutTheUsersLineWithoutTheKey) {
+TEST_F(SteamSectionTest, LeavesOutTheUsersLineWithoutTheKey) {
     TempFolder product;
     product.EnterSubfolder(L"tools");
-    std::wostringstream out;
-    WriteSteamSection(out, {});
-    EXPECT_EQ(out.str(), kHeading + L"Version: \n.exe days old: 0\nWorkshop cache empty\n\n\n");
+    EXPECT_EQ(SectionText(SteamSection({})), kHeading + L"Version: \n.exe days old: 0\nWorkshop cache empty\n\n\n");
 }

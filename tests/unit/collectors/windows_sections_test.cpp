@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,6 +8,7 @@
 #include "collectors/windows_settings.h"
 #include "collectors/windows_version_info.h"
 #include "support/scoped_registry_value.h"
+#include "support/section_text.h"
 #include "text/split_lines.h"
 #include "text/encoding.h"
 
@@ -39,7 +39,7 @@ TEST(FormatWindowsSettingsSection, WritesEveryFactOnItsLine) {
     settings.performanceFrequencyStatus = 1;
     settings.screenSaverTimeout = L"600";
     settings.userName = L"J\u00FCrgen";
-    EXPECT_EQ(FormatWindowsSettingsSection(settings),
+    EXPECT_EQ(SectionText(FormatWindowsSettingsSection(settings)),
               L"Windows settings\n" + kEquals + L"\n"
               L"client animation enabled: 1 (check status: 1)\n"
               L"high contrast enabled: 1, theme: High Contrast Black (check status: 1)\n"
@@ -50,7 +50,7 @@ TEST(FormatWindowsSettingsSection, WritesEveryFactOnItsLine) {
               L"\n\n");
 
     const WindowsSettings failed{0, 0, false, L"", 0, 0, 0, L"", L"", L"< ERROR >"};
-    EXPECT_EQ(FormatWindowsSettingsSection(failed),
+    EXPECT_EQ(SectionText(FormatWindowsSettingsSection(failed)),
               L"Windows settings\n" + kEquals + L"\n"
               L"client animation enabled: 0 (check status: 0)\n"
               L"high contrast enabled: 0, theme: unknown (check status: 0)\n"
@@ -61,7 +61,7 @@ TEST(FormatWindowsSettingsSection, WritesEveryFactOnItsLine) {
               L"\n\n");
 }
 
-TEST(WriteWindowsSettingsSection, AsksTheRunningSystem) {
+TEST(WindowsSettingsSection, AsksTheRunningSystem) {
     // No screen saver chosen, but a time-out: the time-out still shows.
     const wchar_t* desktop = L"Control Panel\\Desktop";
     ScopedRegistryValue screenSaver(HKEY_CURRENT_USER, desktop, L"SCRNSAVE.EXE");
@@ -69,9 +69,7 @@ TEST(WriteWindowsSettingsSection, AsksTheRunningSystem) {
     ASSERT_TRUE(screenSaver.SetString(L""));
     ASSERT_TRUE(timeout.SetString(L"900"));
 
-    std::wostringstream out;
-    WriteWindowsSettingsSection(out);
-    ExpectLines(out.str(), {
+    ExpectLines(SectionText(WindowsSettingsSection()), {
         L"Windows settings",
         kEquals,
         LR"(client animation enabled: [01] \(check status: 1\))",
@@ -132,7 +130,7 @@ TEST(WindowsVersionSection, ReadsTheCurrentVersionKeyWithoutTheOwner) {
     const std::vector<std::string> lines = SplitLines(WideToUtf8(values));
     EXPECT_EQ(std::multiset<std::string>(lines.begin(), lines.end()), expected);
 
-    std::wostringstream out;
-    WriteWindowsVersionSection(out);
-    EXPECT_EQ(out.str(), L"Windows version info\n" + kEquals + L"\n" + values + L"\n\n");
+    const std::optional<LogSection> section = WindowsVersionSection();
+    ASSERT_TRUE(section);
+    EXPECT_EQ(SectionText(*section), L"Windows version info\n" + kEquals + L"\n" + values + L"\n\n");
 }

@@ -1,4 +1,5 @@
 #include "detect/conflict_detection.h"
+#include "detect/process_walk.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -139,30 +140,27 @@ TEST(DetectConflicts, KeepsTheLastOfProcessesSharingAName) {
     }
 }
 
-TEST(ScanProcessModules, AppendsTheModulesAndTheirFindings) {
+// The walk's module list of one process, matched afterwards by the scan's rules.
+TEST(ListProcessModules, AppendsEveryModuleTheProcessReports) {
     TempFolder folder;
     auto host = StartHost(folder, L"app\\vistora64.exe", {L"app\\RTSSHooks64.dll"});
     ASSERT_TRUE(host);
 
-    DetectedApps detected = {{L"rivatuner", {L"C:\\earlier\\rtsshooks.dll"}}};
     std::vector<ModuleInfo> modules = {{L"C:\\earlier\\rtsshooks.dll", 0x1000, 0x1000}};
-    EXPECT_TRUE(ScanProcessModules(host->process.Id(), ModuleSignatures, detected, modules));
-    EXPECT_EQ(detected, (DetectedApps{{L"rivatuner",
-                                       {L"C:\\earlier\\rtsshooks.dll",
-                                        host->ModulePath(L"RTSSHooks64.dll")}}}));
+    EXPECT_TRUE(ListProcessModules(host->process.Id(), modules));
     ASSERT_FALSE(modules.empty());
     EXPECT_EQ(modules.front().path, L"C:\\earlier\\rtsshooks.dll");
     for (const ModuleInfo& reported : host->record.modules) {
-        EXPECT_TRUE(std::any_of(modules.begin(), modules.end(),
-                                [&](const ModuleInfo& m) { return m.path == reported.path; }))
-            << WideToUtf8(reported.path);
+        const auto module = std::find_if(modules.begin(), modules.end(),
+                                         [&](const ModuleInfo& m) { return m.path == reported.path; });
+        ASSERT_NE(module, modules.end()) << WideToUtf8(reported.path);
+        EXPECT_EQ(module->baseAddress, reported.baseAddress) << WideToUtf8(reported.path);
+        EXPECT_EQ(module->size, reported.size) << WideToUtf8(reported.path);
     }
 }
 
-TEST(ScanProcessModules, FailsForAProcessThatDoesNotExist) {
-    DetectedApps detected;
+TEST(ListProcessModules, FailsForAProcessThatDoesNotExist) {
     std::vector<ModuleInfo> modules;
-    EXPECT_FALSE(ScanProcessModules(0xFFFFFFF0u, ModuleSignatures, detected, modules));
-    EXPECT_TRUE(detected.empty());
+    EXPECT_FALSE(ListProcessModules(0xFFFFFFF0u, modules));
     EXPECT_TRUE(modules.empty());
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "log/log_settings.h"
+#include "support/expected_text.h"
 #include "support/temp_folder.h"
 #include "text/encoding.h"
 #include "text/text_file.h"
@@ -19,14 +20,6 @@ namespace {
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     ASSERT_TRUE(WriteTextFile(path, text)) << path.string();
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
 }
 
 // A Vistora installation with the tool's folder "tools" as the current directory, the
