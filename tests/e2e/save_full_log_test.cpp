@@ -77,16 +77,19 @@ public:
 
 private:
     // Known only once the new process has mapped its image, a moment after it is made;
-    // empty when it ends first.
+    // empty when it ends first. Asked again at once rather than after a sleep: dxdiag runs
+    // for a fraction of a second, and a wake-up late by that much on a busy machine lets
+    // it end before it is held.
     static std::wstring FileName(HANDLE process) {
-        for (int attempt = 0; attempt < 10000; ++attempt) {
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (GetTickCount64() < deadline) {
             wchar_t image[MAX_PATH] = {};
             DWORD length = MAX_PATH;
             if (QueryFullProcessImageNameW(process, 0, image, &length)) {
                 return std::filesystem::path(image).filename().wstring();
             }
             if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT) break;
-            Sleep(1);
+            SwitchToThread();
         }
         return {};
     }
