@@ -2,9 +2,10 @@
 
 #include <cwchar>
 
+#include <psapi.h>
+
 #include "crash/crash_hints.h"
 #include "crash/fixed_text.h"
-#include "text/system_library.h"
 #include "text/product_web.h"
 #include "text/win_handles.h"
 
@@ -13,8 +14,6 @@ namespace {
 constexpr std::size_t kModuleListCapacity = 512;
 constexpr std::size_t kPathCapacity = 512;
 constexpr DWORD kDelayLoadModuleNotFound = 0xC06D007E;
-
-using EnumProcessModulesFunction = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD);
 
 // The buffers live in static storage rather than on the faulting thread's stack, which may
 // be the one that overflowed. The crash handler runs once per process, so nothing shares
@@ -34,7 +33,6 @@ struct FaultBuffers {
     wchar_t longPath[kPathCapacity];   // empty: the faulting module is unknown
     wchar_t matchKey[kPathCapacity];
     HookList hookList;
-    wchar_t line[1024];                // wsprintfW writes at most 1024 units
 };
 FaultBuffers fault;
 
@@ -44,29 +42,27 @@ void ToLongPath(const wchar_t* path, wchar_t (&longPath)[Capacity]) {
     if (length == 0 || length >= Capacity) longPath[0] = 0;
 }
 
+// The file name of a module of the own process. Read from the loader's list as for another
+// process, which takes no loader lock: the faulting thread, or any other, may hold it.
+DWORD OwnModuleFileName(HMODULE module, wchar_t* fileName, DWORD capacity) {
+    return K32GetModuleFileNameExW(GetCurrentProcess(), module, fileName, capacity);
+}
+
 // Calls visit(longPath, foldedLongPath) for each module of the own process, in the
 // system's enumeration order. False when the modules cannot be listed.
 template <typename Visit>
 bool WalkOwnModules(Visit visit) {
-    const HANDLE process = GetCurrentProcess();
-    if (!process) return false;
-    UniqueLibrary library{LoadSystemLibrary(L"Psapi.dll")};
-    if (!library) return false;
-    auto enumerate = FindExport<EnumProcessModulesFunction>(library.get(), "EnumProcessModules");
-    if (!enumerate) {
-        library.reset(LoadLibraryW(L"kernel32.dll"));
-        if (!library) return false;
-        enumerate = FindExport<EnumProcessModulesFunction>(library.get(), "EnumProcessModules");
-        if (!enumerate) return false;
-    }
     DWORD needed = 0;
-    if (enumerate(process, walk.modules, sizeof(walk.modules), &needed) != TRUE) return false;
+    if (K32EnumProcessModules(GetCurrentProcess(), walk.modules, sizeof(walk.modules), &needed) !=
+        TRUE) {
+        return false;
+    }
     DWORD count = needed / sizeof(HMODULE);
     if (count > kModuleListCapacity) count = kModuleListCapacity;
     for (DWORD i = 0; i < count; ++i) {
         walk.fileName[0] = 0;
         walk.longPath[0] = 0;
-        if (GetModuleFileNameW(walk.modules[i], walk.fileName, kPathCapacity) == 0) continue;
+        if (OwnModuleFileName(walk.modules[i], walk.fileName, kPathCapacity) == 0) continue;
         ToLongPath(walk.fileName, walk.longPath);
         CopyFoldedText(walk.folded, walk.longPath);
         visit(walk.longPath, walk.folded);
@@ -149,34 +145,21 @@ void AppendHelpText(CrashText& text) {
     AppendFixedText(text, L"/crash");
 }
 
-// "0x" and the address in upper-case hexadecimal: at least 8 digits, and all of a 64-bit
+// The code in eight hexadecimal digits, the address in at least eight: all of a 64-bit
 // address when it needs more.
-void FormatAddress(char (&text)[64], ULONG_PTR address) {
-    char reversed[2 * sizeof(ULONG_PTR)];
-    std::size_t count = 0;
-    do {
-        reversed[count++] = "0123456789ABCDEF"[address & 0xF];
-        address >>= 4;
-    } while (address != 0);
-    while (count < 8) reversed[count++] = '0';
-    std::size_t length = 0;
-    text[length++] = '0';
-    text[length++] = 'x';
-    while (count > 0) text[length++] = reversed[--count];
-    text[length] = 0;
-}
-
 void AppendTechnicalLine(CrashText& text, const EXCEPTION_RECORD& record) {
-    wsprintfW(fault.line, L"\n\nCrash caused by: '%s'. Error code: 0x%08X.", fault.longPath,
-              static_cast<unsigned>(record.ExceptionCode));
-    AppendFixedText(text, fault.line);
+    AppendFixedText(text, L"\n\nCrash caused by: '");
+    AppendFixedText(text, fault.longPath);
+    AppendFixedText(text, L"'. Error code: 0x");
+    AppendFixedNumber(text, record.ExceptionCode, 16, 8);
+    AppendFixedText(text, L".");
     if (record.ExceptionCode != EXCEPTION_ACCESS_VIOLATION || record.NumberParameters <= 1) return;
-    char address[64];
-    FormatAddress(address, record.ExceptionInformation[1]);
     // Every non-zero access kind counts as a write, execution faults included.
-    wsprintfW(fault.line, L" Access violation: trying to %S address %S.",
-              record.ExceptionInformation[0] != 0 ? "write to" : "read from", address);
-    AppendFixedText(text, fault.line);
+    AppendFixedText(text, record.ExceptionInformation[0] != 0
+                              ? L" Access violation: trying to write to address 0x"
+                              : L" Access violation: trying to read from address 0x");
+    AppendFixedNumber(text, record.ExceptionInformation[1], 16, 8);
+    AppendFixedText(text, L".");
 }
 
 // The module whose image holds the address; null for any other memory: a jump into the
@@ -191,7 +174,7 @@ HMODULE ModuleAt(const void* address) {
 // Fills the faulting module's names; false when no module file contains the address.
 bool FindFaultingModule(const void* address) {
     const HMODULE module = ModuleAt(address);
-    if (!module || GetModuleFileNameW(module, fault.fileName, MAX_PATH) == 0) return false;
+    if (!module || OwnModuleFileName(module, fault.fileName, MAX_PATH) == 0) return false;
     fault.module = module;
     ToLongPath(fault.fileName, fault.longPath);
     CopyFoldedText(fault.matchKey, fault.longPath);
@@ -201,7 +184,7 @@ bool FindFaultingModule(const void* address) {
 // True for code of the C runtime and the system libraries: modules in the Windows folder.
 bool InSystemLibrary(const void* address) {
     const HMODULE module = ModuleAt(address);
-    if (!module || GetModuleFileNameW(module, walk.fileName, kPathCapacity) == 0) return false;
+    if (!module || OwnModuleFileName(module, walk.fileName, kPathCapacity) == 0) return false;
     CopyFoldedText(walk.folded, walk.fileName);
     std::wmemset(walk.windowsFolder, 0, kPathCapacity);
     const UINT length = GetSystemWindowsDirectoryW(walk.windowsFolder, kPathCapacity);

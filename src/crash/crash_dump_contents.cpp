@@ -10,13 +10,29 @@
 std::unordered_map<std::string, std::string> CrashAnnotations;
 
 void FormatDumpPath(DumpPath& path, const wchar_t* directory, const SYSTEMTIME& utc) {
-    // wsprintfW writes at most 1024 units, so the directory is appended on its own.
-    wchar_t name[128];
-    wsprintfW(name, L"\\sysprobe%d_%d_%d_%dV_%04d-%02d-%02dT%02d_%02d_%02dZ.mdmp", SYSPROBE_BITS,
-              SYSPROBE_VERSION_MAJOR, SYSPROBE_VERSION_MINOR, SYSPROBE_VERSION_PATCH,
-              utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond);
+    struct Piece {
+        const wchar_t* before;
+        unsigned value;
+        std::size_t digits;
+    };
+    const Piece pieces[] = {
+        {L"\\sysprobe", SYSPROBE_BITS, 1},
+        {L"_", SYSPROBE_VERSION_MAJOR, 1},
+        {L"_", SYSPROBE_VERSION_MINOR, 1},
+        {L"_", SYSPROBE_VERSION_PATCH, 1},
+        {L"V_", utc.wYear, 4},
+        {L"-", utc.wMonth, 2},
+        {L"-", utc.wDay, 2},
+        {L"T", utc.wHour, 2},
+        {L"_", utc.wMinute, 2},
+        {L"_", utc.wSecond, 2},
+    };
     AppendFixedText(path, directory);
-    AppendFixedText(path, name);
+    for (const Piece& piece : pieces) {
+        AppendFixedText(path, piece.before);
+        AppendFixedNumber(path, piece.value, 10, piece.digits);
+    }
+    AppendFixedText(path, L"Z.mdmp");
 }
 
 std::size_t BuildAnnotationStream(

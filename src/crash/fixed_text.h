@@ -18,6 +18,26 @@ void AppendFixedText(Char (&buffer)[Capacity], const Char* piece) {
     buffer[length] = 0;
 }
 
+// Appends the number in base 10 or 16 (upper-case digits), with leading zeros up to
+// minimumDigits, as "%0*u" and "%0*X" would, without the formatting functions of a system
+// library: those may wait for the loader.
+template <typename Char, std::size_t Capacity>
+void AppendFixedNumber(Char (&buffer)[Capacity], unsigned long long value, unsigned base,
+                       std::size_t minimumDigits) {
+    Char reversed[64];
+    std::size_t count = 0;
+    do {
+        reversed[count++] = static_cast<Char>("0123456789ABCDEF"[value % base]);
+        value /= base;
+    } while (value != 0);
+    while (count < minimumDigits && count < 64) reversed[count++] = '0';
+    Char digits[65];
+    std::size_t length = 0;
+    while (count > 0) digits[length++] = reversed[--count];
+    digits[length] = 0;
+    AppendFixedText(buffer, digits);
+}
+
 // Copies text lowered with the one case-folding rule (only A-Z), cut to the buffer.
 template <std::size_t Capacity>
 void CopyFoldedText(wchar_t (&folded)[Capacity], const wchar_t* text) {

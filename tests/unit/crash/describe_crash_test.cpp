@@ -320,3 +320,74 @@ TEST(DescribeCrash, KnowsEveryHintRuleAndHookPattern) {
             << hook;
     }
 }
+
+namespace {
+
+struct LockedWork {
+    HANDLE go;
+    HANDLE done;
+    void (*run)();
+};
+
+DWORD WINAPI RunLockedWork(void* parameter) {
+    const auto* work = static_cast<LockedWork*>(parameter);
+    WaitForSingleObject(work->go, INFINITE);
+    work->run();
+    SetEvent(work->done);
+    return 0;
+}
+
+DWORD WINAPI LoadLibraryThatHoldsTheLoaderLock(void*) {
+    FreeLibrary(LoadLibraryW(WindowsPath(LOADER_LOCK_MODULE_PATH).c_str()));
+    return 0;
+}
+
+// Runs work on a thread of its own while another thread holds the loader lock, inside the
+// DllMain of the fixture library that waits there until it is released. False when work
+// did not finish within the deadline; the lock is released in any case.
+bool RunWhileLoaderLockIsHeld(void (*run)()) {
+    const std::wstring process = std::to_wstring(GetCurrentProcessId());
+    const UniqueHandle held{CreateEventW(nullptr, TRUE, FALSE, (L"loader_lock_held_" + process).c_str())};
+    const UniqueHandle release{CreateEventW(nullptr, TRUE, FALSE, (L"loader_lock_release_" + process).c_str())};
+    const UniqueHandle go{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    LockedWork work = {go.get(), done.get(), run};
+    // Made before the lock is taken: a thread needs the loader to start and to end.
+    const UniqueHandle worker{CreateThread(nullptr, 0, RunLockedWork, &work, 0, nullptr)};
+    const UniqueHandle locker{CreateThread(nullptr, 0, LoadLibraryThatHoldsTheLoaderLock, nullptr, 0, nullptr)};
+    if (!held || !release || !go || !done || !worker || !locker) return false;
+    EXPECT_EQ(WaitForSingleObject(held.get(), 30000), WAIT_OBJECT_0) << "the library did not take the lock";
+    SetEvent(go.get());
+    const bool finished = WaitForSingleObject(done.get(), 30000) == WAIT_OBJECT_0;
+    SetEvent(release.get());
+    EXPECT_EQ(WaitForSingleObject(locker.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.get(), 30000), WAIT_OBJECT_0);
+    return finished;
+}
+
+std::wstring describedWhileLocked[2];
+ULONG_PTR lockedCallers[2];
+void* lockedFault = nullptr;
+
+}  // namespace
+
+// A crash while another thread holds the loader lock (a library's DllMain that hangs):
+// the explanation, module walks included, is made without waiting for the loader.
+TEST(DescribeCrash, NeedsNoLoaderLock) {
+    constexpr DWORD kFatalAppExit = 0x40000015;
+    const FixtureModules modules({L"plain.dll", L"fraps.dll"});
+    const HMODULE runtime = GetModuleHandleW(L"msvcrt.dll");
+    ASSERT_TRUE(runtime);
+    lockedFault = CodeIn(modules[0]);
+    lockedCallers[0] = reinterpret_cast<ULONG_PTR>(GetProcAddress(runtime, "abort"));
+    lockedCallers[1] = reinterpret_cast<ULONG_PTR>(lockedFault);
+    ASSERT_TRUE(RunWhileLoaderLockIsHeld([] {
+        describedWhileLocked[0] = Describe(lockedFault, kAccessViolation, {1, 0});
+        describedWhileLocked[1] = Describe(lockedFault, kFatalAppExit, {lockedCallers[0], lockedCallers[1]});
+    })) << "waited for the loader";
+    const std::wstring library = ModulePath(modules[0]);
+    const std::wstring culprits = kCulprits + ModulePath(modules[1]) + L"\n\n" + kHelp;
+    EXPECT_EQ(describedWhileLocked[0], culprits + CausedBy(library, kAccessViolation) +
+                                           L" Access violation: trying to write to address 0x00000000.");
+    EXPECT_EQ(describedWhileLocked[1], culprits + CausedBy(library, kFatalAppExit));
+}
